@@ -1,0 +1,1 @@
+#include "components/brocade/BrocadeComponent.h"

@@ -1,0 +1,1 @@
+#include "components/qlogic/QLogicComponent.h"

@@ -1,0 +1,1 @@
+// engine sources arrive with the pattern engine
