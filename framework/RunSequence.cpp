@@ -1,1 +1,85 @@
-// placeholder
+#include <cstdio>
+#include <cstring>
+
+#include "framework/CBaseCmp.h"
+#include "framework/Paths.h"
+
+void PrintUsage() {
+  std::fputs(
+      "KZXXXXXX.fwpack [options]\n"
+      "    options\n"
+      "    --------------------------\n"
+      "    /f = Force the installation\n"
+      "    /s = Execute silently\n"
+      "    /d [path] = Perform self-discovery and output to [path]\n",
+      stdout);
+}
+
+namespace {
+
+bool Is(const char* arg, const char* a, const char* b) {
+  return std::strcmp(arg, a) == 0 || std::strcmp(arg, b) == 0;
+}
+
+}  // namespace
+
+int CBaseCmp::ParseCommandLine(int argc, char** argv) {
+  if (argv == nullptr) return 1;
+  for (int i = 0; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (arg == nullptr) break;
+    if (Is(arg, "/s", "-s")) {
+      silent = true;
+      log.SetConsoleOff(true);
+    } else if (Is(arg, "/f", "-f") || Is(arg, "/e", "-e") || Is(arg, "/g", "-g")) {
+      force = true;
+    } else if (Is(arg, "/h", "-h")) {
+      PrintUsage();
+      return 2;
+    } else if (Is(arg, "/d", "-d")) {
+      report_only = true;
+      if (i + 1 >= argc || argv[i + 1] == nullptr) {
+        PrintUsage();
+        return 0;
+      }
+      // The path is not consumed: it is examined as an argument of its own.
+      report_path = argv[i + 1];
+    }
+  }
+  return 1;
+}
+
+int CBaseCmp::Run() {
+  log.write("---------------------------------------------------\n");
+  log.write("Loading references...");
+  if (!reference.LoadReferences(FwPaths::kReferenceXml)) {
+    log.write("FAILED!\n");
+    return 7;
+  }
+  log.write("done.\n");
+
+  log.write("Performing discovery...\n");
+  IdentifyOs();
+  if (!Discover()) return 7;
+
+  if (report_only) {
+    log.write("Generating self-discovery XML...");
+    if (!WriteDiscoveryXml()) log.write("FAILED!\n");
+    log.write("done.\n");
+    return 3;
+  }
+
+  if (ActionSummary() != 1 && !force) {
+    log.write("NOTICE : No operation was done.\n");
+    return 3;
+  }
+  if (!HasDevices()) {
+    log.write("ERROR! : No supported hardware was found.\n");
+    return 3;
+  }
+
+  log.write("Performing flash -- DO NOT INTERRUPT!\n");
+  int result = Flash();
+  log.write("Flash complete [").write(result).write("]\n");
+  return result;
+}

@@ -1,1 +1,80 @@
-// placeholder
+#include "framework/Text.h"
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+std::string RunCommand(const std::string& command) {
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return "ERROR";
+  std::string output;
+  char buffer[128];
+  // A read error ends the loop like end of stream; what was read is kept.
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+  pclose(pipe);
+  return output;
+}
+
+int RunShell(const std::string& command) {
+  int status = std::system(command.c_str());
+  if (status == -1) return 255;
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return 255;
+}
+
+std::wstring Widen(const char* text) {
+  if (text == nullptr) return std::wstring();
+  size_t length = std::char_traits<char>::length(text);
+  std::vector<wchar_t> buffer(length + 1, L'\0');
+  // On an unconvertible byte the call stops; the characters before it stay
+  // in the zeroed buffer and the text ends at the first zero.
+  std::mbstowcs(buffer.data(), text, length);
+  buffer[length] = L'\0';
+  return std::wstring(buffer.data());
+}
+
+std::wstring WidenBytes(const char* begin, const char* end) {
+  std::wstring wide;
+  if (begin == nullptr || end == nullptr || end < begin) return wide;
+  wide.reserve(static_cast<size_t>(end - begin));
+  for (const char* p = begin; p != end; ++p)
+    wide.push_back(static_cast<wchar_t>(static_cast<signed char>(*p)));
+  return wide;
+}
+
+std::wstring WidenBytes(const std::string& bytes) {
+  return WidenBytes(bytes.data(), bytes.data() + bytes.size());
+}
+
+std::string NarrowBytes(const std::wstring& text) {
+  std::string narrow;
+  narrow.reserve(text.size());
+  for (wchar_t c : text)
+    narrow.push_back(static_cast<char>(static_cast<unsigned char>(static_cast<unsigned long>(c) & 0xFFu)));
+  return narrow;
+}
+
+std::string ShellQuote(const std::string& text) {
+  bool plain = !text.empty();
+  for (char c : text) {
+    bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    for (char s : std::string("/._-+:,=@%")) safe = safe || c == s;
+    if (!safe) {
+      plain = false;
+      break;
+    }
+  }
+  if (plain) return text;
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'')
+      quoted += "'\\''";
+    else
+      quoted += c;
+  }
+  quoted += "'";
+  return quoted;
+}

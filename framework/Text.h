@@ -23,3 +23,7 @@ std::wstring WidenBytes(const char* begin, const char* end);
 
 // One byte per wide character: its low 8 bits.
 std::string NarrowBytes(const std::wstring& text);
+
+// Quotes `text` for a shell command line; text made only of letters, digits
+// and "/._-+:,=@%" (and not empty) is returned unchanged.
+std::string ShellQuote(const std::string& text);

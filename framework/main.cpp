@@ -28,5 +28,8 @@ int main(int argc, char** argv) {
       break;
   }
   delete component;
+  // Only the low 8 bits reach the update manager; a result outside them
+  // could read as another code (256 as 0), so it is reported as a failure.
+  if (exit_code < 0 || exit_code > 255) exit_code = 7;
   return exit_code;
 }
