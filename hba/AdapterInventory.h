@@ -24,6 +24,8 @@ class AdapterInventory {
 
   // Appends one entry per adapter the vendor libraries report; always 1.
   int Scan();
+  // The same with the library configuration file and the sysfs root given.
+  int Scan(const char* configuration_path, const char* sys_root);
 
   size_t Count() const { return entries_.size(); }
   // nullptr when index is not below Count().

@@ -1,0 +1,40 @@
+#include "hba/FcHbaMRA.h"
+
+#include <new>
+
+#include "framework/Paths.h"
+#include "hba/HbaRegistry.h"
+
+FcHbaMRA::FcHbaMRA() : FcHbaMRA(FwPaths::kHbaConf) {}
+
+FcHbaMRA::FcHbaMRA(const char* configuration_path) : libraries_loaded(false), adapter_count(0) {
+  if (HbaLoadLibraries(configuration_path) == HBA_STATUS_OK) {
+    adapter_count = HbaEnumerateAdapters();
+    libraries_loaded = true;
+  }
+}
+
+std::unique_ptr<FcHbaAdapter> FcHbaMRA::CreateAdapter(uint32_t row, HBA_STATUS& status) {
+  std::unique_ptr<FcHbaAdapter> adapter(new (std::nothrow) FcHbaAdapter);
+  if (!adapter) {
+    status = 2;  // no memory for the adapter: the enumeration ends here
+    return nullptr;
+  }
+  adapter->SetNameRow(row);
+  status = adapter->Refresh();
+  adapter->ReadExtendedAttributes();
+  return adapter;
+}
+
+std::unique_ptr<FcHbaAdapter> FcHbaMRA::GetFirstAdapter(HBA_STATUS& status) {
+  status = HBA_STATUS_OK;
+  if (adapter_count == 0) return nullptr;
+  return CreateAdapter(0, status);
+}
+
+std::unique_ptr<FcHbaAdapter> FcHbaMRA::GetNextAdapter(const FcHbaAdapter* previous, HBA_STATUS& status) {
+  if (previous == nullptr) return nullptr;
+  const uint64_t row = static_cast<uint64_t>(previous->GetNameRow()) + 1;
+  if (row >= adapter_count) return nullptr;
+  return CreateAdapter(static_cast<uint32_t>(row), status);
+}
