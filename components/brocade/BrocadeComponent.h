@@ -1,12 +1,21 @@
 #pragma once
+// Brocade adapters: the running boot code comes from the inventory's option
+// ROM version; the flash step runs the boot update tool once for all.
+#include <string>
+
 #include "framework/CBaseCmp.h"
 
 namespace BrocadeComp {
 
 class CComponent : public CBaseCmp {
  public:
-  CComponent() = default;
-  ~CComponent() override = default;
+  CComponent();
+  explicit CComponent(const std::string& log_path);  // tests: another log file
+  ~CComponent() override;
+
+  std::wstring NormalizeVersion(const std::wstring& text) override;
+  void DiscoverDevices() override;
+  int Flash() override;
 };
 
 }  // namespace BrocadeComp
