@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include "framework/CLogger.h"
+#include "TestSupport.h"
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+const char kError[] = "ERROR : Unable to write to log file\n";
+
+TEST(CLogger, ConstructionCreatesDirectoryAndFile) {
+  fwtest::TempDir dir;
+  std::string path = dir / "qmx dir/sub/Component.log";
+  CLogger log(path);
+  EXPECT_EQ(log.LogPath(), path);
+  EXPECT_FALSE(log.ConsoleOff());
+  ASSERT_TRUE(fwtest::FileExists(path));
+  EXPECT_EQ(fwtest::ReadFile(path), "");
+}
+
+TEST(CLogger, ChainedWritesGoToConsoleAndFileUnchanged) {
+  fwtest::TempDir dir;
+  CLogger log(dir / "Component.log");
+  CaptureStdout();
+  log.write("Loading references...").write("done.\n").write(0).write(" ").write(-1).write("\n");
+  log.write(2147483647).write(-2147483647 - 1);
+  std::string console = GetCapturedStdout();
+  const std::string expected = "Loading references...done.\n0 -1\n2147483647-2147483648";
+  EXPECT_EQ(console, expected);
+  EXPECT_EQ(fwtest::ReadFile(dir / "Component.log"), expected);
+}
+
+TEST(CLogger, ConsoleOffStillLogsEveryLine) {
+  fwtest::TempDir dir;
+  CLogger log(dir / "Component.log");
+  log.SetConsoleOff(true);
+  CaptureStdout();
+  log.write("Performing discovery...\n").write(7);
+  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_EQ(fwtest::ReadFile(dir / "Component.log"), "Performing discovery...\n7");
+}
+
+TEST(CLogger, AppendsAcrossRunsAndNeverTruncates) {
+  fwtest::TempDir dir;
+  std::string path = dir / "Component.log";
+  fwtest::WriteFile(path, "earlier run\n");
+  {
+    CLogger first(path);
+    first.write("first\n");
+  }
+  CLogger second(path);
+  second.write("second\n");
+  EXPECT_EQ(fwtest::ReadFile(path), "earlier run\nfirst\nsecond\n");
+}
+
+TEST(CLogger, UnopenableLogReportsOncePerWriteAlsoWhenSilent) {
+  fwtest::TempDir dir;
+  fwtest::WriteFile(dir / "plainfile", "");
+  // The parent is a file, so neither mkdir nor open can succeed (even as root).
+  CLogger log(dir / "plainfile/Component.log");
+  CaptureStdout();
+  log.write("one\n").write(3);
+  log.SetConsoleOff(true);
+  log.write("hidden\n");
+  EXPECT_EQ(GetCapturedStdout(), std::string("one\n") + kError + "3" + kError + kError);
+}
+
+TEST(CLogger, FailingDeviceIsReportedLikeAnUnopenableFile) {
+  if (!fwtest::FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  CLogger log("/dev/full");
+  log.SetConsoleOff(true);
+  CaptureStdout();
+  log.write("lost\n");
+  EXPECT_EQ(GetCapturedStdout(), kError);
+}
+
+}  // namespace
