@@ -1,0 +1,373 @@
+#include "bench/Engines.h"
+
+#include <boost/regex.hpp>
+#include <re2/re2.h>
+
+#include <regex>
+
+#define PCRE2_CODE_UNIT_WIDTH 0
+#include <pcre2.h>
+
+#include "pattern/Pattern.h"
+
+namespace bench {
+
+static_assert(sizeof(wchar_t) == 4, "the 32-bit PCRE2 library is used on wchar_t text");
+
+template <class Ch>
+static std::basic_string<Ch> DotAllAsClassT(const std::basic_string<Ch>& pattern) {
+  static const Ch kAny[] = {'[', '\\', 's', '\\', 'S', ']', 0};
+  std::basic_string<Ch> out;
+  bool in_class = false;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    Ch c = pattern[i];
+    if (c == '\\' && i + 1 < pattern.size()) {
+      out += c;
+      out += pattern[++i];
+      continue;
+    }
+    if (in_class) {
+      if (c == ']') in_class = false;
+      out += c;
+    } else if (c == '[') {
+      in_class = true;
+      out += c;
+    } else if (c == '.') {
+      out += kAny;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string DotAllAsClass(const std::string& pattern) { return DotAllAsClassT(pattern); }
+std::wstring DotAllAsClass(const std::wstring& pattern) { return DotAllAsClassT(pattern); }
+
+namespace {
+
+// ---- fwpack ---------------------------------------------------------------
+
+class FwpackEngine : public Engine {
+ public:
+  const char* Name() const override { return "fwpack"; }
+
+  bool WholeGroups(const std::string& p, unsigned long f, const std::string& s,
+                   std::vector<std::string>& g) override {
+    return Whole<char>(p, f, s, g);
+  }
+  bool WholeGroups(const std::wstring& p, unsigned long f, const std::wstring& s,
+                   std::vector<std::wstring>& g) override {
+    return Whole<wchar_t>(p, f, s, g);
+  }
+  bool Matches(const std::string& p, const std::string& s, unsigned long f) override {
+    return Pattern::matches(p, s, f);
+  }
+  bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
+    return WidePattern::matches(p, s, f);
+  }
+
+ private:
+  // compile, makeMatcher, matchesWhole, groupTexts(false): the component's
+  // sequence for one line.
+  template <class Ch>
+  static bool Whole(const std::basic_string<Ch>& p, unsigned long f, const std::basic_string<Ch>& s,
+                    std::vector<std::basic_string<Ch>>& g) {
+    BasicPattern<Ch>* pattern = BasicPattern<Ch>::compile(p, f);
+    if (pattern == nullptr) return false;
+    BasicTextMatcher<Ch>* matcher = pattern->makeMatcher(s);
+    bool ok = matcher != nullptr && matcher->matchesWhole();
+    if (ok) g = matcher->groupTexts(false);
+    delete matcher;
+    delete pattern;
+    return ok;
+  }
+};
+
+// ---- std::regex -----------------------------------------------------------
+
+class StdRegexEngine : public Engine {
+ public:
+  const char* Name() const override { return "std::regex"; }
+
+  bool WholeGroups(const std::string& p, unsigned long f, const std::string& s,
+                   std::vector<std::string>& g) override {
+    return Whole<char>(p, f, s, &g);
+  }
+  bool WholeGroups(const std::wstring& p, unsigned long f, const std::wstring& s,
+                   std::vector<std::wstring>& g) override {
+    return Whole<wchar_t>(p, f, s, &g);
+  }
+  bool Matches(const std::string& p, const std::string& s, unsigned long f) override {
+    return Whole<char>(p, f, s, nullptr);
+  }
+  bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
+    return Whole<wchar_t>(p, f, s, nullptr);
+  }
+
+ private:
+  // ECMAScript has no dot-all switch, so the dots are rewritten. The
+  // workload patterns have no anchors, so LINE_ANCHORS needs no mapping.
+  template <class Ch>
+  static bool Whole(const std::basic_string<Ch>& p, unsigned long f, const std::basic_string<Ch>& s,
+                    std::vector<std::basic_string<Ch>>* g) {
+    try {
+      auto syntax = std::regex_constants::ECMAScript;
+      if (f & IGNORE_CASE) syntax |= std::regex_constants::icase;
+      std::basic_regex<Ch> re((f & DOT_ALL) ? DotAllAsClassT(p) : p, syntax);
+      std::match_results<typename std::basic_string<Ch>::const_iterator> m;
+      if (!std::regex_match(s, m, re)) return false;
+      if (g != nullptr) {
+        g->clear();
+        for (size_t i = 1; i < m.size(); ++i) g->push_back(m[i].matched ? m[i].str() : std::basic_string<Ch>());
+      }
+      return true;
+    } catch (const std::exception&) {
+      return false;  // a bad pattern or a too complex match: no match
+    }
+  }
+};
+
+// ---- PCRE2 ----------------------------------------------------------------
+
+uint32_t Pcre2Options(unsigned long f) {
+  uint32_t o = PCRE2_ANCHORED | PCRE2_ENDANCHORED;
+  if (f & IGNORE_CASE) o |= PCRE2_CASELESS;
+  if (f & DOT_ALL) o |= PCRE2_DOTALL;
+  if (f & LINE_ANCHORS) o |= PCRE2_MULTILINE;
+  return o;
+}
+
+class Pcre2Engine : public Engine {
+ public:
+  explicit Pcre2Engine(bool jit) : jit_(jit) {}
+  const char* Name() const override { return jit_ ? "PCRE2-JIT" : "PCRE2"; }
+
+  bool WholeGroups(const std::string& p, unsigned long f, const std::string& s,
+                   std::vector<std::string>& g) override {
+    return Whole8(p, f, s, &g);
+  }
+  bool WholeGroups(const std::wstring& p, unsigned long f, const std::wstring& s,
+                   std::vector<std::wstring>& g) override {
+    return Whole32(p, f, s, &g);
+  }
+  bool Matches(const std::string& p, const std::string& s, unsigned long f) override {
+    return Whole8(p, f, s, nullptr);
+  }
+  bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
+    return Whole32(p, f, s, nullptr);
+  }
+
+ private:
+  bool Whole8(const std::string& p, unsigned long f, const std::string& s, std::vector<std::string>* g) {
+    int err = 0;
+    PCRE2_SIZE off = 0;
+    pcre2_code_8* code = pcre2_compile_8(reinterpret_cast<PCRE2_SPTR8>(p.data()), p.size(),
+                                         Pcre2Options(f), &err, &off, nullptr);
+    if (code == nullptr) return false;
+    if (jit_) pcre2_jit_compile_8(code, PCRE2_JIT_COMPLETE);
+    pcre2_match_data_8* md = pcre2_match_data_create_from_pattern_8(code, nullptr);
+    bool ok = md != nullptr &&
+              pcre2_match_8(code, reinterpret_cast<PCRE2_SPTR8>(s.data()), s.size(), 0, 0, md, nullptr) > 0;
+    if (ok && g != nullptr) {
+      uint32_t pairs = pcre2_get_ovector_count_8(md);
+      uint32_t groups = 0;
+      pcre2_pattern_info_8(code, PCRE2_INFO_CAPTURECOUNT, &groups);
+      PCRE2_SIZE* ov = pcre2_get_ovector_pointer_8(md);
+      g->clear();
+      for (uint32_t i = 1; i <= groups; ++i) {
+        if (i < pairs && ov[2 * i] != PCRE2_UNSET)
+          g->emplace_back(s, ov[2 * i], ov[2 * i + 1] - ov[2 * i]);
+        else
+          g->emplace_back();
+      }
+    }
+    pcre2_match_data_free_8(md);
+    pcre2_code_free_8(code);
+    return ok;
+  }
+
+  bool Whole32(const std::wstring& p, unsigned long f, const std::wstring& s, std::vector<std::wstring>* g) {
+    int err = 0;
+    PCRE2_SIZE off = 0;
+    pcre2_code_32* code = pcre2_compile_32(reinterpret_cast<PCRE2_SPTR32>(p.data()), p.size(),
+                                           Pcre2Options(f), &err, &off, nullptr);
+    if (code == nullptr) return false;
+    if (jit_) pcre2_jit_compile_32(code, PCRE2_JIT_COMPLETE);
+    pcre2_match_data_32* md = pcre2_match_data_create_from_pattern_32(code, nullptr);
+    bool ok = md != nullptr &&
+              pcre2_match_32(code, reinterpret_cast<PCRE2_SPTR32>(s.data()), s.size(), 0, 0, md, nullptr) > 0;
+    if (ok && g != nullptr) {
+      uint32_t pairs = pcre2_get_ovector_count_32(md);
+      uint32_t groups = 0;
+      pcre2_pattern_info_32(code, PCRE2_INFO_CAPTURECOUNT, &groups);
+      PCRE2_SIZE* ov = pcre2_get_ovector_pointer_32(md);
+      g->clear();
+      for (uint32_t i = 1; i <= groups; ++i) {
+        if (i < pairs && ov[2 * i] != PCRE2_UNSET)
+          g->emplace_back(s, ov[2 * i], ov[2 * i + 1] - ov[2 * i]);
+        else
+          g->emplace_back();
+      }
+    }
+    pcre2_match_data_free_32(md);
+    pcre2_code_free_32(code);
+    return ok;
+  }
+
+  bool jit_;
+};
+
+// ---- RE2 ------------------------------------------------------------------
+
+// RE2 reads UTF-8 only, so wide text is encoded on the way in and the groups
+// decoded on the way out; that is part of what using it would cost.
+std::string ToUtf8(const std::wstring& w) {
+  std::string out;
+  out.reserve(w.size());
+  for (wchar_t wc : w) {
+    uint32_t c = static_cast<uint32_t>(wc);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | ((c >> 18) & 0x07));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::wstring FromUtf8(const char* p, size_t n) {
+  std::wstring out;
+  out.reserve(n);
+  size_t i = 0;
+  while (i < n) {
+    unsigned char b = static_cast<unsigned char>(p[i]);
+    uint32_t c = b;
+    size_t extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
+    if (extra > 0) c = b & (0x3F >> extra);
+    ++i;
+    for (size_t k = 0; k < extra && i < n; ++k, ++i) c = (c << 6) | (static_cast<unsigned char>(p[i]) & 0x3F);
+    out += static_cast<wchar_t>(c);
+  }
+  return out;
+}
+
+class Re2Engine : public Engine {
+ public:
+  const char* Name() const override { return "RE2"; }
+
+  bool WholeGroups(const std::string& p, unsigned long f, const std::string& s,
+                   std::vector<std::string>& g) override {
+    std::vector<re2::StringPiece> sub;
+    if (!Whole(p, f, s, &sub)) return false;
+    g.clear();
+    for (size_t i = 1; i < sub.size(); ++i)
+      g.emplace_back(sub[i].data() != nullptr ? std::string(sub[i].data(), sub[i].size()) : std::string());
+    return true;
+  }
+  bool WholeGroups(const std::wstring& p, unsigned long f, const std::wstring& s,
+                   std::vector<std::wstring>& g) override {
+    std::string s8 = ToUtf8(s);
+    std::vector<re2::StringPiece> sub;
+    if (!Whole(ToUtf8(p), f, s8, &sub)) return false;
+    g.clear();
+    for (size_t i = 1; i < sub.size(); ++i)
+      g.push_back(sub[i].data() != nullptr ? FromUtf8(sub[i].data(), sub[i].size()) : std::wstring());
+    return true;
+  }
+  bool Matches(const std::string& p, const std::string& s, unsigned long f) override {
+    return Whole(p, f, s, nullptr);
+  }
+  bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
+    return Whole(ToUtf8(p), f, ToUtf8(s), nullptr);
+  }
+
+ private:
+  static bool Whole(const std::string& p, unsigned long f, const std::string& s,
+                    std::vector<re2::StringPiece>* sub) {
+    RE2::Options opts;
+    opts.set_log_errors(false);
+    opts.set_dot_nl((f & DOT_ALL) != 0);
+    opts.set_case_sensitive((f & IGNORE_CASE) == 0);
+    RE2 re((f & LINE_ANCHORS) ? "(?m)" + p : p, opts);
+    if (!re.ok()) return false;
+    if (sub == nullptr) return re.Match(s, 0, s.size(), RE2::ANCHOR_BOTH, nullptr, 0);
+    sub->resize(static_cast<size_t>(re.NumberOfCapturingGroups()) + 1);
+    return re.Match(s, 0, s.size(), RE2::ANCHOR_BOTH, sub->data(), static_cast<int>(sub->size()));
+  }
+};
+
+// ---- Boost.Regex ----------------------------------------------------------
+
+class BoostEngine : public Engine {
+ public:
+  const char* Name() const override { return "Boost.Regex"; }
+
+  bool WholeGroups(const std::string& p, unsigned long f, const std::string& s,
+                   std::vector<std::string>& g) override {
+    return Whole<char>(p, f, s, &g);
+  }
+  bool WholeGroups(const std::wstring& p, unsigned long f, const std::wstring& s,
+                   std::vector<std::wstring>& g) override {
+    return Whole<wchar_t>(p, f, s, &g);
+  }
+  bool Matches(const std::string& p, const std::string& s, unsigned long f) override {
+    return Whole<char>(p, f, s, nullptr);
+  }
+  bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
+    return Whole<wchar_t>(p, f, s, nullptr);
+  }
+
+ private:
+  template <class Ch>
+  static bool Whole(const std::basic_string<Ch>& p, unsigned long f, const std::basic_string<Ch>& s,
+                    std::vector<std::basic_string<Ch>>* g) {
+    try {
+      boost::regex_constants::syntax_option_type syntax = boost::regex_constants::perl;
+      if (f & IGNORE_CASE) syntax |= boost::regex_constants::icase;
+      syntax |= (f & DOT_ALL) ? boost::regex_constants::mod_s : boost::regex_constants::no_mod_s;
+      if (!(f & LINE_ANCHORS)) syntax |= boost::regex_constants::no_mod_m;
+      boost::basic_regex<Ch> re(p, syntax);
+      boost::match_results<typename std::basic_string<Ch>::const_iterator> m;
+      if (!boost::regex_match(s, m, re)) return false;
+      if (g != nullptr) {
+        g->clear();
+        for (size_t i = 1; i < m.size(); ++i) g->push_back(m[i].matched ? m[i].str() : std::basic_string<Ch>());
+      }
+      return true;
+    } catch (const std::exception&) {
+      return false;  // a bad pattern or a too complex match: no match
+    }
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Engine> MakeFwpackEngine() { return std::make_unique<FwpackEngine>(); }
+std::unique_ptr<Engine> MakeStdRegexEngine() { return std::make_unique<StdRegexEngine>(); }
+std::unique_ptr<Engine> MakePcre2Engine(bool jit) { return std::make_unique<Pcre2Engine>(jit); }
+std::unique_ptr<Engine> MakeRe2Engine() { return std::make_unique<Re2Engine>(); }
+std::unique_ptr<Engine> MakeBoostEngine() { return std::make_unique<BoostEngine>(); }
+
+std::vector<std::unique_ptr<Engine>> AllEngines() {
+  std::vector<std::unique_ptr<Engine>> all;
+  all.push_back(MakeFwpackEngine());
+  all.push_back(MakeStdRegexEngine());
+  all.push_back(MakePcre2Engine(false));
+  all.push_back(MakePcre2Engine(true));
+  all.push_back(MakeRe2Engine());
+  all.push_back(MakeBoostEngine());
+  return all;
+}
+
+}  // namespace bench
