@@ -66,6 +66,7 @@ class FwpackEngine : public Engine {
   bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
     return WidePattern::matches(p, s, f);
   }
+  std::unique_ptr<CompiledPattern> Compile(const std::string& p, unsigned long f) override;
 
  private:
   // compile, makeMatcher, matchesWhole, groupTexts(false): the component's
@@ -84,7 +85,64 @@ class FwpackEngine : public Engine {
   }
 };
 
+class FwpackCompiled : public CompiledPattern {
+ public:
+  explicit FwpackCompiled(Pattern* p) : pattern_(p) {}
+  ~FwpackCompiled() override { delete pattern_; }
+  FwpackCompiled(const FwpackCompiled&) = delete;
+  FwpackCompiled& operator=(const FwpackCompiled&) = delete;
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
+    TextMatcher* matcher = pattern_->makeMatcher(s);
+    bool ok = matcher != nullptr && matcher->matchesWhole();
+    if (ok) g = matcher->groupTexts(false);
+    delete matcher;
+    return ok;
+  }
+
+ private:
+  Pattern* pattern_;
+};
+
+std::unique_ptr<CompiledPattern> FwpackEngine::Compile(const std::string& p, unsigned long f) {
+  Pattern* pattern = Pattern::compile(p, f);
+  if (pattern == nullptr) return nullptr;
+  return std::make_unique<FwpackCompiled>(pattern);
+}
+
 // ---- std::regex -----------------------------------------------------------
+
+template <class Ch>
+std::basic_regex<Ch> StdRegex(const std::basic_string<Ch>& p, unsigned long f) {
+  auto syntax = std::regex_constants::ECMAScript;
+  if (f & IGNORE_CASE) syntax |= std::regex_constants::icase;
+  return std::basic_regex<Ch>((f & DOT_ALL) ? DotAllAsClassT(p) : p, syntax);
+}
+
+template <class Ch>
+bool StdWhole(const std::basic_regex<Ch>& re, const std::basic_string<Ch>& s, std::vector<std::basic_string<Ch>>* g) {
+  std::match_results<typename std::basic_string<Ch>::const_iterator> m;
+  if (!std::regex_match(s, m, re)) return false;
+  if (g != nullptr) {
+    g->clear();
+    for (size_t i = 1; i < m.size(); ++i) g->push_back(m[i].matched ? m[i].str() : std::basic_string<Ch>());
+  }
+  return true;
+}
+
+class StdCompiled : public CompiledPattern {
+ public:
+  explicit StdCompiled(std::regex re) : re_(std::move(re)) {}
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
+    try {
+      return StdWhole(re_, s, &g);
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+
+ private:
+  std::regex re_;
+};
 
 class StdRegexEngine : public Engine {
  public:
@@ -104,6 +162,13 @@ class StdRegexEngine : public Engine {
   bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
     return Whole<wchar_t>(p, f, s, nullptr);
   }
+  std::unique_ptr<CompiledPattern> Compile(const std::string& p, unsigned long f) override {
+    try {
+      return std::make_unique<StdCompiled>(StdRegex(p, f));
+    } catch (const std::exception&) {
+      return nullptr;
+    }
+  }
 
  private:
   // ECMAScript has no dot-all switch, so the dots are rewritten. The
@@ -112,16 +177,7 @@ class StdRegexEngine : public Engine {
   static bool Whole(const std::basic_string<Ch>& p, unsigned long f, const std::basic_string<Ch>& s,
                     std::vector<std::basic_string<Ch>>* g) {
     try {
-      auto syntax = std::regex_constants::ECMAScript;
-      if (f & IGNORE_CASE) syntax |= std::regex_constants::icase;
-      std::basic_regex<Ch> re((f & DOT_ALL) ? DotAllAsClassT(p) : p, syntax);
-      std::match_results<typename std::basic_string<Ch>::const_iterator> m;
-      if (!std::regex_match(s, m, re)) return false;
-      if (g != nullptr) {
-        g->clear();
-        for (size_t i = 1; i < m.size(); ++i) g->push_back(m[i].matched ? m[i].str() : std::basic_string<Ch>());
-      }
-      return true;
+      return StdWhole(StdRegex(p, f), s, g);
     } catch (const std::exception&) {
       return false;  // a bad pattern or a too complex match: no match
     }
@@ -137,6 +193,49 @@ uint32_t Pcre2Options(unsigned long f) {
   if (f & LINE_ANCHORS) o |= PCRE2_MULTILINE;
   return o;
 }
+
+// One match of a compiled 8-bit pattern with its own match data.
+bool Pcre2Match8(pcre2_code_8* code, const std::string& s, std::vector<std::string>* g) {
+  pcre2_match_data_8* md = pcre2_match_data_create_from_pattern_8(code, nullptr);
+  bool ok = md != nullptr &&
+            pcre2_match_8(code, reinterpret_cast<PCRE2_SPTR8>(s.data()), s.size(), 0, 0, md, nullptr) > 0;
+  if (ok && g != nullptr) {
+    uint32_t pairs = pcre2_get_ovector_count_8(md);
+    uint32_t groups = 0;
+    pcre2_pattern_info_8(code, PCRE2_INFO_CAPTURECOUNT, &groups);
+    PCRE2_SIZE* ov = pcre2_get_ovector_pointer_8(md);
+    g->clear();
+    for (uint32_t i = 1; i <= groups; ++i) {
+      if (i < pairs && ov[2 * i] != PCRE2_UNSET)
+        g->emplace_back(s, ov[2 * i], ov[2 * i + 1] - ov[2 * i]);
+      else
+        g->emplace_back();
+    }
+  }
+  pcre2_match_data_free_8(md);
+  return ok;
+}
+
+pcre2_code_8* Pcre2Compile8(const std::string& p, unsigned long f, bool jit) {
+  int err = 0;
+  PCRE2_SIZE off = 0;
+  pcre2_code_8* code =
+      pcre2_compile_8(reinterpret_cast<PCRE2_SPTR8>(p.data()), p.size(), Pcre2Options(f), &err, &off, nullptr);
+  if (code != nullptr && jit) pcre2_jit_compile_8(code, PCRE2_JIT_COMPLETE);
+  return code;
+}
+
+class Pcre2Compiled : public CompiledPattern {
+ public:
+  explicit Pcre2Compiled(pcre2_code_8* code) : code_(code) {}
+  ~Pcre2Compiled() override { pcre2_code_free_8(code_); }
+  Pcre2Compiled(const Pcre2Compiled&) = delete;
+  Pcre2Compiled& operator=(const Pcre2Compiled&) = delete;
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override { return Pcre2Match8(code_, s, &g); }
+
+ private:
+  pcre2_code_8* code_;
+};
 
 class Pcre2Engine : public Engine {
  public:
@@ -157,32 +256,17 @@ class Pcre2Engine : public Engine {
   bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
     return Whole32(p, f, s, nullptr);
   }
+  std::unique_ptr<CompiledPattern> Compile(const std::string& p, unsigned long f) override {
+    pcre2_code_8* code = Pcre2Compile8(p, f, jit_);
+    if (code == nullptr) return nullptr;
+    return std::make_unique<Pcre2Compiled>(code);
+  }
 
  private:
   bool Whole8(const std::string& p, unsigned long f, const std::string& s, std::vector<std::string>* g) {
-    int err = 0;
-    PCRE2_SIZE off = 0;
-    pcre2_code_8* code = pcre2_compile_8(reinterpret_cast<PCRE2_SPTR8>(p.data()), p.size(),
-                                         Pcre2Options(f), &err, &off, nullptr);
+    pcre2_code_8* code = Pcre2Compile8(p, f, jit_);
     if (code == nullptr) return false;
-    if (jit_) pcre2_jit_compile_8(code, PCRE2_JIT_COMPLETE);
-    pcre2_match_data_8* md = pcre2_match_data_create_from_pattern_8(code, nullptr);
-    bool ok = md != nullptr &&
-              pcre2_match_8(code, reinterpret_cast<PCRE2_SPTR8>(s.data()), s.size(), 0, 0, md, nullptr) > 0;
-    if (ok && g != nullptr) {
-      uint32_t pairs = pcre2_get_ovector_count_8(md);
-      uint32_t groups = 0;
-      pcre2_pattern_info_8(code, PCRE2_INFO_CAPTURECOUNT, &groups);
-      PCRE2_SIZE* ov = pcre2_get_ovector_pointer_8(md);
-      g->clear();
-      for (uint32_t i = 1; i <= groups; ++i) {
-        if (i < pairs && ov[2 * i] != PCRE2_UNSET)
-          g->emplace_back(s, ov[2 * i], ov[2 * i + 1] - ov[2 * i]);
-        else
-          g->emplace_back();
-      }
-    }
-    pcre2_match_data_free_8(md);
+    bool ok = Pcre2Match8(code, s, g);
     pcre2_code_free_8(code);
     return ok;
   }
@@ -262,18 +346,48 @@ std::wstring FromUtf8(const char* p, size_t n) {
   return out;
 }
 
+std::unique_ptr<RE2> Re2Compile(const std::string& p, unsigned long f) {
+  RE2::Options opts;
+  opts.set_log_errors(false);
+  opts.set_dot_nl((f & DOT_ALL) != 0);
+  opts.set_case_sensitive((f & IGNORE_CASE) == 0);
+  auto re = std::make_unique<RE2>((f & LINE_ANCHORS) ? "(?m)" + p : p, opts);
+  if (!re->ok()) return nullptr;
+  return re;
+}
+
+bool Re2Whole(const RE2& re, const std::string& s, std::vector<re2::StringPiece>* sub) {
+  if (sub == nullptr) return re.Match(s, 0, s.size(), RE2::ANCHOR_BOTH, nullptr, 0);
+  sub->resize(static_cast<size_t>(re.NumberOfCapturingGroups()) + 1);
+  return re.Match(s, 0, s.size(), RE2::ANCHOR_BOTH, sub->data(), static_cast<int>(sub->size()));
+}
+
+bool Re2Groups(const RE2& re, const std::string& s, std::vector<std::string>& g) {
+  std::vector<re2::StringPiece> sub;
+  if (!Re2Whole(re, s, &sub)) return false;
+  g.clear();
+  for (size_t i = 1; i < sub.size(); ++i)
+    g.emplace_back(sub[i].data() != nullptr ? std::string(sub[i].data(), sub[i].size()) : std::string());
+  return true;
+}
+
+class Re2Compiled : public CompiledPattern {
+ public:
+  explicit Re2Compiled(std::unique_ptr<RE2> re) : re_(std::move(re)) {}
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override { return Re2Groups(*re_, s, g); }
+
+ private:
+  std::unique_ptr<RE2> re_;
+};
+
 class Re2Engine : public Engine {
  public:
   const char* Name() const override { return "RE2"; }
 
   bool WholeGroups(const std::string& p, unsigned long f, const std::string& s,
                    std::vector<std::string>& g) override {
-    std::vector<re2::StringPiece> sub;
-    if (!Whole(p, f, s, &sub)) return false;
-    g.clear();
-    for (size_t i = 1; i < sub.size(); ++i)
-      g.emplace_back(sub[i].data() != nullptr ? std::string(sub[i].data(), sub[i].size()) : std::string());
-    return true;
+    std::unique_ptr<RE2> re = Re2Compile(p, f);
+    return re != nullptr && Re2Groups(*re, s, g);
   }
   bool WholeGroups(const std::wstring& p, unsigned long f, const std::wstring& s,
                    std::vector<std::wstring>& g) override {
@@ -291,23 +405,57 @@ class Re2Engine : public Engine {
   bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
     return Whole(ToUtf8(p), f, ToUtf8(s), nullptr);
   }
+  std::unique_ptr<CompiledPattern> Compile(const std::string& p, unsigned long f) override {
+    std::unique_ptr<RE2> re = Re2Compile(p, f);
+    if (re == nullptr) return nullptr;
+    return std::make_unique<Re2Compiled>(std::move(re));
+  }
 
  private:
   static bool Whole(const std::string& p, unsigned long f, const std::string& s,
                     std::vector<re2::StringPiece>* sub) {
-    RE2::Options opts;
-    opts.set_log_errors(false);
-    opts.set_dot_nl((f & DOT_ALL) != 0);
-    opts.set_case_sensitive((f & IGNORE_CASE) == 0);
-    RE2 re((f & LINE_ANCHORS) ? "(?m)" + p : p, opts);
-    if (!re.ok()) return false;
-    if (sub == nullptr) return re.Match(s, 0, s.size(), RE2::ANCHOR_BOTH, nullptr, 0);
-    sub->resize(static_cast<size_t>(re.NumberOfCapturingGroups()) + 1);
-    return re.Match(s, 0, s.size(), RE2::ANCHOR_BOTH, sub->data(), static_cast<int>(sub->size()));
+    std::unique_ptr<RE2> re = Re2Compile(p, f);
+    return re != nullptr && Re2Whole(*re, s, sub);
   }
 };
 
 // ---- Boost.Regex ----------------------------------------------------------
+
+template <class Ch>
+boost::basic_regex<Ch> BoostRegex(const std::basic_string<Ch>& p, unsigned long f) {
+  boost::regex_constants::syntax_option_type syntax = boost::regex_constants::perl;
+  if (f & IGNORE_CASE) syntax |= boost::regex_constants::icase;
+  syntax |= (f & DOT_ALL) ? boost::regex_constants::mod_s : boost::regex_constants::no_mod_s;
+  if (!(f & LINE_ANCHORS)) syntax |= boost::regex_constants::no_mod_m;
+  return boost::basic_regex<Ch>(p, syntax);
+}
+
+template <class Ch>
+bool BoostWhole(const boost::basic_regex<Ch>& re, const std::basic_string<Ch>& s,
+                std::vector<std::basic_string<Ch>>* g) {
+  boost::match_results<typename std::basic_string<Ch>::const_iterator> m;
+  if (!boost::regex_match(s, m, re)) return false;
+  if (g != nullptr) {
+    g->clear();
+    for (size_t i = 1; i < m.size(); ++i) g->push_back(m[i].matched ? m[i].str() : std::basic_string<Ch>());
+  }
+  return true;
+}
+
+class BoostCompiled : public CompiledPattern {
+ public:
+  explicit BoostCompiled(boost::regex re) : re_(std::move(re)) {}
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
+    try {
+      return BoostWhole(re_, s, &g);
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+
+ private:
+  boost::regex re_;
+};
 
 class BoostEngine : public Engine {
  public:
@@ -327,24 +475,20 @@ class BoostEngine : public Engine {
   bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
     return Whole<wchar_t>(p, f, s, nullptr);
   }
+  std::unique_ptr<CompiledPattern> Compile(const std::string& p, unsigned long f) override {
+    try {
+      return std::make_unique<BoostCompiled>(BoostRegex(p, f));
+    } catch (const std::exception&) {
+      return nullptr;
+    }
+  }
 
  private:
   template <class Ch>
   static bool Whole(const std::basic_string<Ch>& p, unsigned long f, const std::basic_string<Ch>& s,
                     std::vector<std::basic_string<Ch>>* g) {
     try {
-      boost::regex_constants::syntax_option_type syntax = boost::regex_constants::perl;
-      if (f & IGNORE_CASE) syntax |= boost::regex_constants::icase;
-      syntax |= (f & DOT_ALL) ? boost::regex_constants::mod_s : boost::regex_constants::no_mod_s;
-      if (!(f & LINE_ANCHORS)) syntax |= boost::regex_constants::no_mod_m;
-      boost::basic_regex<Ch> re(p, syntax);
-      boost::match_results<typename std::basic_string<Ch>::const_iterator> m;
-      if (!boost::regex_match(s, m, re)) return false;
-      if (g != nullptr) {
-        g->clear();
-        for (size_t i = 1; i < m.size(); ++i) g->push_back(m[i].matched ? m[i].str() : std::basic_string<Ch>());
-      }
-      return true;
+      return BoostWhole(BoostRegex(p, f), s, g);
     } catch (const std::exception&) {
       return false;  // a bad pattern or a too complex match: no match
     }

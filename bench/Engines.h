@@ -8,6 +8,14 @@
 
 namespace bench {
 
+// A pattern compiled once and applied to many lines, each through a fresh
+// matcher (match data), the way the components read a tool's output.
+class CompiledPattern {
+ public:
+  virtual ~CompiledPattern() = default;
+  virtual bool WholeGroups(const std::string& subject, std::vector<std::string>& groups) = 0;
+};
+
 class Engine {
  public:
   virtual ~Engine() = default;
@@ -23,6 +31,9 @@ class Engine {
   // Whole-text test without groups (the one-call `matches`).
   virtual bool Matches(const std::string& pattern, const std::string& subject, unsigned long flags) = 0;
   virtual bool Matches(const std::wstring& pattern, const std::wstring& subject, unsigned long flags) = 0;
+
+  // Null when the pattern does not compile.
+  virtual std::unique_ptr<CompiledPattern> Compile(const std::string& pattern, unsigned long flags) = 0;
 };
 
 // fwpack's own engine, driven through its public interface.

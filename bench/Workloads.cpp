@@ -243,13 +243,17 @@ Inputs MakeInputs() {
   return in;
 }
 
-InstanceTable QLogicParse(Engine& e, const std::vector<std::string>& lines, std::vector<std::string>* trace) {
+namespace {
+
+// `match(k, line, groups)`: whole-line match of line pattern k.
+template <class Match>
+InstanceTable QLogicParseWith(Match match, const std::vector<std::string>& lines, std::vector<std::string>* trace) {
   InstanceTable table;
   int current = -1;  // values before the first "HBA Instance" line are dropped
   std::vector<std::string> groups;
   for (const std::string& line : lines) {
     for (int k = 0; k < 3; ++k) {
-      if (!e.WholeGroups(kQLogicPatterns[k], DOT_ALL, line, groups) || groups.empty()) continue;
+      if (!match(k, line, groups) || groups.empty()) continue;
       const std::string& value = groups[0];
       if (trace != nullptr) trace->push_back(std::to_string(k) + ":" + value);
       if (k == 0) {
@@ -270,18 +274,58 @@ InstanceTable QLogicParse(Engine& e, const std::vector<std::string>& lines, std:
   return table;
 }
 
-std::vector<std::wstring> EmulexParse(Engine& e, const std::vector<std::string>& lines,
-                                      std::vector<std::vector<std::string>>* all) {
+template <class Match>
+std::vector<std::wstring> EmulexParseWith(Match match, const std::vector<std::string>& lines,
+                                          std::vector<std::vector<std::string>>* all) {
   std::vector<std::wstring> keys;
   std::vector<std::string> g;
   auto pad = [](const std::string& id) { return id.size() < 4 ? std::string(4 - id.size(), '0') + id : id; };
   for (const std::string& line : lines) {
-    bool ok = e.WholeGroups(kEmulexPattern, DOT_ALL, line, g) && g.size() == 7;
+    bool ok = match(line, g) && g.size() == 7;
     if (all != nullptr) all->push_back(ok ? g : std::vector<std::string>());
     if (!ok) continue;
     keys.push_back(Widen(pad(g[2]) + "." + pad(g[1]) + "." + pad(g[4]) + "." + pad(g[3])));
   }
   return keys;
+}
+
+}  // namespace
+
+InstanceTable QLogicParse(Engine& e, const std::vector<std::string>& lines, std::vector<std::string>* trace) {
+  return QLogicParseWith(
+      [&e](int k, const std::string& line, std::vector<std::string>& g) {
+        return e.WholeGroups(kQLogicPatterns[k], DOT_ALL, line, g);
+      },
+      lines, trace);
+}
+
+InstanceTable QLogicParseReuse(Engine& e, const std::vector<std::string>& lines, std::vector<std::string>* trace) {
+  std::unique_ptr<CompiledPattern> compiled[3];
+  for (int k = 0; k < 3; ++k) compiled[k] = e.Compile(kQLogicPatterns[k], DOT_ALL);
+  return QLogicParseWith(
+      [&compiled](int k, const std::string& line, std::vector<std::string>& g) {
+        return compiled[k] != nullptr && compiled[k]->WholeGroups(line, g);
+      },
+      lines, trace);
+}
+
+std::vector<std::wstring> EmulexParse(Engine& e, const std::vector<std::string>& lines,
+                                      std::vector<std::vector<std::string>>* all) {
+  return EmulexParseWith(
+      [&e](const std::string& line, std::vector<std::string>& g) {
+        return e.WholeGroups(kEmulexPattern, DOT_ALL, line, g);
+      },
+      lines, all);
+}
+
+std::vector<std::wstring> EmulexParseReuse(Engine& e, const std::vector<std::string>& lines,
+                                           std::vector<std::vector<std::string>>* all) {
+  std::unique_ptr<CompiledPattern> compiled = e.Compile(kEmulexPattern, DOT_ALL);
+  return EmulexParseWith(
+      [&compiled](const std::string& line, std::vector<std::string>& g) {
+        return compiled != nullptr && compiled->WholeGroups(line, g);
+      },
+      lines, all);
 }
 
 int PeerCompareVersions(Engine& e, const std::wstring& a, const std::wstring& b) {

@@ -2,6 +2,7 @@
 // The component's parsing workloads, written once over the Engine interface
 // and fed with generated inputs whose expected results are known.
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,11 +53,19 @@ extern const wchar_t* const kDigitsPattern;
 // 64-slot instance table. `trace` (optional) gets every group 1 seen.
 InstanceTable QLogicParse(Engine& e, const std::vector<std::string>& lines, std::vector<std::string>* trace);
 
+// The same with the three patterns compiled once for the whole output and a
+// fresh matcher per line, as the QLogic component's discovery does it.
+InstanceTable QLogicParseReuse(Engine& e, const std::vector<std::string>& lines, std::vector<std::string>* trace);
+
 // Emulex: the seven groups of each line and the adapter key built from them.
 // Returns the keys; `groups` (optional) gets the groups of every line
 // (empty for a line that does not match).
 std::vector<std::wstring> EmulexParse(Engine& e, const std::vector<std::string>& lines,
                                       std::vector<std::vector<std::string>>* groups);
+
+// The same with the pattern compiled once and a matcher per line.
+std::vector<std::wstring> EmulexParseReuse(Engine& e, const std::vector<std::string>& lines,
+                                           std::vector<std::vector<std::string>>* groups);
 
 // Version comparison with `e` doing the numeric-field test (the fwpack row
 // uses the component's own CompareVersions instead).
