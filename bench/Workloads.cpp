@@ -65,19 +65,19 @@ void MakeQLogic(Inputs& in, Rng& r) {
     std::string version = Fmt("%d.%02d.%02d", 1 + r.Below(3), r.Below(100), r.Below(100));
     std::string port = Wwn(r, "-", true);
     const char* model = kModels[r.Below(5)];
-    // A few variants a real tool prints: extra text after the number, a
-    // value that itself holds ": ".
+    // The simulated tool's layout, with a few variants a tool may print:
+    // extra text after the number, a value that itself holds ": ".
     if (i % 7 == 3)
-      in.qlogic_lines.push_back(Fmt("HBA Instance: %d (%s Port 1)", i, model));
+      in.qlogic_lines.push_back(Fmt("HBA Instance    : %d (%s Port 1)", i, model));
     else
-      in.qlogic_lines.push_back(Fmt("HBA Instance: %d", i));
-    in.qlogic_lines.push_back(Fmt("HBA Model: %s", model));
+      in.qlogic_lines.push_back(Fmt("HBA Instance    : %d", i));
+    in.qlogic_lines.push_back(Fmt("HBA Model       : %s", model));
     if (i % 5 == 2)
-      in.qlogic_lines.push_back("Flash Image Version : Multiboot: " + version);
+      in.qlogic_lines.push_back("Flash Image     : Multiboot: " + version);
     else
-      in.qlogic_lines.push_back("Flash Image Version: " + version);
-    in.qlogic_lines.push_back("Port Name: " + port);
-    in.qlogic_lines.push_back(Fmt("Serial Number: RFC%07d", r.Below(10000000)));
+      in.qlogic_lines.push_back("Flash Image     : " + version);
+    in.qlogic_lines.push_back("Port Name       : " + port);
+    in.qlogic_lines.push_back(i % 9 == 5 ? "Port Status     : Link Down" : "Port Status     : Online");
     InstanceSlot& slot = in.qlogic_expected[static_cast<size_t>(i)];
     slot.flash = Widen(version);
     for (char& c : port)
