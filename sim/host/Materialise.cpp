@@ -4,6 +4,9 @@
 // directory with reference.xml and the fake tools.
 //
 //   fwsim-host SCENARIO ROOT SIM_BUILD_DIR
+//   fwsim-host --run COMMAND...   (inside the sandbox: runs COMMAND as a
+//                                  child and returns its exit code, or 128 +
+//                                  the signal that ended it, silently)
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -358,7 +361,29 @@ bool BuildLog(const Layout& l, const json& scenario) {
 
 }  // namespace
 
+// The namespace's init must not be the command (init ignores signals it has
+// no handler for), and a shell would print job notices; so a plain waiter.
+static int RunChild(char** argv) {
+  const pid_t pid = fork();
+  if (pid < 0) {
+    std::perror("sandbox: fork");
+    return 125;
+  }
+  if (pid == 0) {
+    execvp(argv[0], argv);
+    std::fprintf(stderr, "sandbox: cannot run %s: %s\n", argv[0], std::strerror(errno));
+    _exit(errno == ENOENT ? 127 : 126);
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0)
+    if (errno != EINTR) return 125;
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return 125;
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "--run") == 0) return RunChild(argv + 2);
   if (argc != 4) {
     std::fprintf(stderr, "usage: fwsim-host SCENARIO ROOT SIM_BUILD_DIR\n");
     return 2;

@@ -369,6 +369,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: fwsim-check --build BUILD_DIR [--sandbox PATH] [--real-sys] [--keep] SCENARIO\n");
     return 2;
   }
+  // The runs start in the package directory: every path must be absolute.
+  for (std::string* path : {&o.build, &o.scenario}) {
+    char* resolved = realpath(path->c_str(), nullptr);
+    if (resolved == nullptr) {
+      std::fprintf(stderr, "fwsim-check: no such file or directory: %s\n", path->c_str());
+      return 2;
+    }
+    *path = resolved;
+    std::free(resolved);
+  }
   if (o.sandbox.empty()) o.sandbox = o.build + "/sim/sandbox";
   return CheckScenario(o);
 }

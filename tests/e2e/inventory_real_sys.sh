@@ -7,7 +7,9 @@ set -u
 build=$1
 hex4() { printf '%04x' "$((16#${1#0x}))"; }
 
+# First pass: devices with non-zero subsystem IDs; second pass: any.
 chosen=""
+for pass in nonzero any; do
 for dev in /sys/bus/pci/devices/*; do
   for f in vendor device subsystem_vendor subsystem_device; do [ -r "$dev/$f" ] || continue 2; done
   addr=$(basename "$dev")                      # DDDD:BB:SS.F
@@ -16,6 +18,7 @@ for dev in /sys/bus/pci/devices/*; do
   slot=$((16#${rest%%.*})); function=$((16#${rest#*.}))
   [ $domain -le 255 ] || continue              # the extension record holds one byte
   low=$(hex4 "$(cat "$dev/subsystem_vendor")"); high=$(hex4 "$(cat "$dev/subsystem_device")")
+  [ $pass = any ] || [ "$low$high" != 00000000 ] || continue
   pattern=$(printf '%04x:%02x:\\(\\w\\)*\\.%x' $domain $bus $function)
   # Unambiguous only if no other candidate on this bus and function carries
   # both subsystem IDs.
@@ -26,7 +29,8 @@ for dev in /sys/bus/pci/devices/*; do
     [ "$n" = 2 ] && others=$((others + 1))
   done < <(find /sys -name subsystem_vendor 2>/dev/null | grep -i -e "$pattern")
   [ $others = 0 ] || continue
-  chosen=$dev; break
+  chosen=$dev; break 2
+done
 done
 if [ -z "$chosen" ]; then echo "SKIP: no PCI device with an unambiguous location"; exit 77; fi
 

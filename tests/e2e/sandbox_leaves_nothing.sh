@@ -51,7 +51,7 @@ sleep 0.5
 if pgrep -f "$marker" >/dev/null; then fail "a process of the sandbox is still running"; fi
 new_procs=$(comm -13 <(echo "$procs_before") <(ps -eo pid= | sort))
 for pid in $new_procs; do
-  if tr '\0' ' ' < "/proc/$pid/cmdline" 2>/dev/null | grep -q -e "$work" -e "$marker"; then
+  if { tr '\0' ' ' < "/proc/$pid/cmdline"; } 2>/dev/null | grep -q -e "$work" -e "$marker"; then
     fail "process $pid of the sandbox is still running"
   fi
 done
