@@ -13,9 +13,29 @@
 #include <time.h>
 #include <unistd.h>
 
+extern char** environ;
+
 static int active;
+static pid_t measured;
 static struct timespec started;
 static char out_path[4096];
+
+/* Removes NAME from the environment array in place; done by hand because a
+   program may bring its own unsetenv that knows nothing of environ yet. */
+static void Drop(const char* name) {
+  size_t len = strlen(name);
+  char** ep = environ;
+  if (ep == NULL) return;
+  while (*ep != NULL) {
+    if (strncmp(*ep, name, len) == 0 && (*ep)[len] == '=') {
+      char** dp = ep;
+      do dp[0] = dp[1];
+      while (*dp++ != NULL);
+    } else {
+      ++ep;
+    }
+  }
+}
 
 static double Seconds(struct timeval tv) { return (double)tv.tv_sec + (double)tv.tv_usec / 1e6; }
 
@@ -31,15 +51,16 @@ __attribute__((constructor)) static void RusageStart(void) {
   base = base != NULL ? base + 1 : exe;
   if (strcmp(base, want) != 0) return;
   memcpy(out_path, out, strlen(out) + 1);
-  unsetenv("LD_PRELOAD");
-  unsetenv("FWRUSAGE_OUT");
-  unsetenv("FWRUSAGE_EXE");
+  Drop("LD_PRELOAD");
+  Drop("FWRUSAGE_OUT");
+  Drop("FWRUSAGE_EXE");
+  measured = getpid();
   clock_gettime(CLOCK_MONOTONIC, &started);
   active = 1;
 }
 
 __attribute__((destructor)) static void RusageEnd(void) {
-  if (!active) return;
+  if (!active || getpid() != measured) return;  /* not in a forked child */
   struct timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
   struct rusage self, children;
