@@ -32,6 +32,10 @@ class VersionHost : public CBaseCmp {
 };
 
 std::vector<std::string> g_mismatches;
+std::string g_only, g_engine;
+
+bool Want(const std::string& workload) { return g_only.empty() || g_only == workload; }
+bool WantEngine(const Engine& e) { return g_engine.empty() || g_engine == e.Name(); }
 
 void Mismatch(const std::string& what) {
   g_mismatches.push_back(what);
@@ -77,11 +81,17 @@ void Register(const std::string& workload, const std::string& engine, int items,
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Own options: --verify_only (check, do not time), --fwbench_only=W (only
+  // workload W, e.g. for a profile), --fwbench_engine=E (only engine E).
   bool verify_only = false;
   std::vector<char*> args;
   for (int i = 0; i < argc; ++i) {
     if (std::strcmp(argv[i], "--verify_only") == 0)
       verify_only = true;
+    else if (std::strncmp(argv[i], "--fwbench_only=", 15) == 0)
+      g_only = argv[i] + 15;
+    else if (std::strncmp(argv[i], "--fwbench_engine=", 17) == 0)
+      g_engine = argv[i] + 17;
     else
       args.push_back(argv[i]);
   }
@@ -118,10 +128,12 @@ int main(int argc, char** argv) {
   const std::pair<const char*, QLogicFn> qlogic_forms[] = {{"qlogic", QLogicParse}, {"qlogic-reuse", QLogicParseReuse}};
   const std::pair<const char*, EmulexFn> emulex_forms[] = {{"emulex", EmulexParse}, {"emulex-reuse", EmulexParseReuse}};
   for (const auto& form : qlogic_forms) {
+    if (!Want(form.first)) continue;
     QLogicFn parse = form.second;
     std::vector<std::string> fw_trace;
     parse(fw, in.qlogic_lines, &fw_trace);
     for (auto& e : engines) {
+      if (!WantEngine(*e)) continue;
       std::string where = std::string(form.first) + "/" + e->Name();
       std::vector<std::string> trace;
       InstanceTable t = parse(*e, in.qlogic_lines, &trace);
@@ -137,8 +149,10 @@ int main(int argc, char** argv) {
     }
   }
   for (const auto& form : emulex_forms) {
+    if (!Want(form.first)) continue;
     EmulexFn parse = form.second;
     for (auto& e : engines) {
+      if (!WantEngine(*e)) continue;
       std::vector<std::vector<std::string>> groups;
       parse(*e, in.emulex_lines, &groups);
       if (SameItems(std::string(form.first) + "/" + e->Name(), groups, in.emulex_expected, ShowGroups)) {
@@ -151,7 +165,7 @@ int main(int argc, char** argv) {
 
   // ---- CompareVersions ----------------------------------------------------
   auto show_int = [](int v) { return std::to_string(v); };
-  {
+  if (Want("versions") && WantEngine(fw)) {
     std::vector<int> got;
     for (const auto& p : in.version_pairs) got.push_back(host.CompareVersions(p.first, p.second));
     if (SameItems("versions/fwpack", got, in.version_expected, show_int)) {
@@ -160,8 +174,9 @@ int main(int argc, char** argv) {
       });
     }
   }
-  for (size_t k = 1; k < engines.size(); ++k) {
+  for (size_t k = 1; k < engines.size() && Want("versions"); ++k) {
     Engine* ep = engines[k].get();
+    if (!WantEngine(*ep)) continue;
     std::vector<int> got;
     for (const auto& p : in.version_pairs) got.push_back(PeerCompareVersions(*ep, p.first, p.second));
     if (SameItems(std::string("versions/") + ep->Name(), got, in.version_expected, show_int)) {
@@ -173,7 +188,7 @@ int main(int argc, char** argv) {
 
   // ---- Brocade NormalizeVersion -------------------------------------------
   auto show_w = [](const std::wstring& w) { return Show(w); };
-  {
+  if (Want("normalize") && WantEngine(fw)) {
     CBaseCmp& component = brocade;
     std::vector<std::wstring> got;
     for (const auto& t : in.rom_texts) got.push_back(component.NormalizeVersion(t));
@@ -184,8 +199,9 @@ int main(int argc, char** argv) {
       });
     }
   }
-  for (size_t k = 1; k < engines.size(); ++k) {
+  for (size_t k = 1; k < engines.size() && Want("normalize"); ++k) {
     Engine* ep = engines[k].get();
+    if (!WantEngine(*ep)) continue;
     std::vector<std::wstring> got;
     for (const auto& t : in.rom_texts) got.push_back(PeerNormalizeVersion(*ep, t));
     if (SameItems(std::string("normalize/") + ep->Name(), got, in.rom_expected, show_w)) {
@@ -198,6 +214,7 @@ int main(int argc, char** argv) {
   // ---- Release files ------------------------------------------------------
   for (auto& e : engines) {
     Engine* ep = e.get();
+    if (!Want("release") || !WantEngine(*ep)) continue;
     std::vector<std::wstring> got, want;
     for (const auto& c : in.releases) {
       got.push_back(ClassifyRelease(*ep, c));
@@ -212,7 +229,9 @@ int main(int argc, char** argv) {
 
   // ---- Scaling: one long line, fwpack beside a memchr scan ----------------
   static std::vector<std::string> lines;
-  for (size_t size : {size_t(100), size_t(10000), size_t(1000000), size_t(10000000)}) lines.push_back(ScalingLine(size));
+  if (Want("scaling"))
+    for (size_t size : {size_t(100), size_t(10000), size_t(1000000), size_t(10000000)})
+      lines.push_back(ScalingLine(size));
   for (const std::string& line : lines) {
     const std::string* lp = &line;
     std::string tag = "scaling/" + std::to_string(line.size());
