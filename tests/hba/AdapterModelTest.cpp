@@ -195,6 +195,35 @@ TEST_F(AdapterModelTest, NoPorts) {
   EXPECT_EQ(adapter->GetNumberOfPorts(), 0u);
 }
 
+TEST_F(AdapterModelTest, PortCountNoAdapterHasIsBounded) {
+  FcHbaMRA mra(ConfFor(TV_HUGEPORTS_PATH, "libqlsdm_h.so").c_str());
+  HBA_STATUS status = 0;
+  std::unique_ptr<FcHbaAdapter> adapter = mra.GetFirstAdapter(status);
+  ASSERT_TRUE(adapter);
+  EXPECT_EQ(status, HBA_STATUS_ERROR);
+  EXPECT_EQ(adapter->GetNumberOfPorts(), 0xffffffffu);
+  EXPECT_EQ(adapter->GetPorts().size(), 256u);
+}
+
+TEST_F(AdapterModelTest, AdapterAfterAnEarlierOneWasDestroyed) {
+  FcHbaMRA mra(ConfFor(TV_QLOGIC_PATH, "libqlsdm_tv.so").c_str());
+  HBA_STATUS status = 0;
+  std::unique_ptr<FcHbaAdapter> first = mra.GetFirstAdapter(status);
+  ASSERT_TRUE(first);
+  const uint32_t row = first->GetNameRow();
+  FcHbaAdapter stand_in;
+  stand_in.SetNameRow(row);
+  first.reset();  // releases every library
+  // The library is gone: the refresh fails and the extension is not looked
+  // up in a closed module.
+  std::unique_ptr<FcHbaAdapter> next = mra.GetNextAdapter(&stand_in, status);
+  ASSERT_TRUE(next);
+  EXPECT_EQ(status, HBA_STATUS_ERROR);
+  EXPECT_EQ(next->GetAdapterName(), "qlogic-a-1");
+  EXPECT_EQ(next->GetPciSubsystem(), 0u);
+  EXPECT_EQ(next->GetPciBus(), 0);
+}
+
 TEST_F(AdapterModelTest, FailedRefreshKeepsDefaults) {
   struct Case {
     const char* library;
