@@ -3,7 +3,7 @@
 #include "framework/CBaseCmp.h"
 #include "framework/Paths.h"
 #include "framework/Text.h"
-#include "framework/PatternGate.h"
+#include "pattern/Pattern.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ template <size_t N>
 void Recognise(const std::string& path, const Distribution (&table)[N], std::wstring& os_name) {
   std::string release = RunCommand("cat " + ShellQuote(path));
   for (const Distribution& entry : table) {
-    if (pattern_gate::Matches<Pattern>(std::string(entry.pattern), release, DOT_ALL | LINE_ANCHORS)) {
+    if (Pattern::matches(entry.pattern, release, DOT_ALL | LINE_ANCHORS)) {
       os_name = entry.name;
       return;
     }

@@ -1,7 +1,7 @@
 #include <cwchar>
 
 #include "framework/CBaseCmp.h"
-#include "framework/PatternGate.h"
+#include "pattern/Pattern.h"
 
 std::vector<std::wstring> SplitVersion(const std::wstring& text, wchar_t sep) {
   std::vector<std::wstring> fields;
@@ -16,7 +16,7 @@ std::vector<std::wstring> SplitVersion(const std::wstring& text, wchar_t sep) {
 
 namespace {
 
-bool IsNumeric(const std::wstring& field) { return pattern_gate::Matches<WidePattern>(std::wstring(L"\\d+"), field, 0); }
+bool IsNumeric(const std::wstring& field) { return WidePattern::matches(L"\\d+", field, 0); }
 
 // Compares two digit strings by value, whatever their length: leading zeros
 // are dropped, then the longer is the larger, then digit by digit.
