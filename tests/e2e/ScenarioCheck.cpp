@@ -10,7 +10,9 @@
 // "log_in_order" (lines the appended text holds in this order), "reports"
 // (file name in the package directory -> exact text, or null for "not
 // written"), "tool_calls" (tool -> argument lines it received during the
-// run), "package_files" / "package_files_absent". A text is a string or a
+// run; "libraries" for the calls into the fake libraries), "calls_in_order"
+// (record name -> lines received in this order), "package_files" /
+// "package_files_absent". A text is a string or a
 // list of lines, each ended by a newline.
 #include <fcntl.h>
 #include <signal.h>
@@ -286,7 +288,7 @@ int CheckScenario(const Options& o) {
 
     // Tool records grow across runs; each run is checked on what it added.
     std::map<std::string, std::vector<std::string>> calls;
-    for (const char* tool : {"zvqlafwupdate", "elxflash", "bcu_bootupdate"}) {
+    for (const char* tool : {"zvqlafwupdate", "elxflash", "bcu_bootupdate", "libraries"}) {
       std::string record;
       ReadFile(out_dir + "/records/" + tool + ".txt", record);
       std::vector<std::string> lines;
@@ -307,6 +309,25 @@ int CheckScenario(const Options& o) {
         if (!TextOf(*it, want)) continue;
         for (const std::string& line : calls[it.key()]) got += line + "\n";
         check.Text("arguments received by " + it.key(), want, got);
+      }
+    }
+    if (run.contains("calls_in_order") && run["calls_in_order"].is_object()) {
+      for (auto it = run["calls_in_order"].begin(); it != run["calls_in_order"].end(); ++it) {
+        if (!it->is_array()) continue;
+        const std::vector<std::string>& got = calls[it.key()];
+        size_t at = 0;
+        for (const json& want : *it) {
+          if (!want.is_string()) continue;
+          while (at < got.size() && got[at] != want.get<std::string>()) ++at;
+          if (at == got.size()) {
+            check.Fail("calls of " + it.key() + " lack, in order, " + Quote(want.get<std::string>()));
+            std::string all;
+            for (const std::string& line : got) all += line + "\n";
+            ShowDifference("", all);
+            break;
+          }
+          ++at;
+        }
       }
     }
     if (run.contains("reports") && run["reports"].is_object()) {
