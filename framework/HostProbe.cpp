@@ -23,15 +23,22 @@ const Distribution kSuse[] = {
     {"SUSE Linux Enterprise Server 11.*", L"sles11"},
 };
 
-bool Exists(const std::string& path) {
+enum class Release { kMissing, kFile, kOther };
+
+Release Probe(const std::string& path) {
   struct stat status;
-  return stat(path.c_str(), &status) == 0;
+  if (stat(path.c_str(), &status) != 0) return Release::kMissing;
+  return S_ISREG(status.st_mode) ? Release::kFile : Release::kOther;
 }
 
 // The whole release text must match: it begins with the product words and
 // the trailing ".*" runs over every further line.
 template <size_t N>
-void Recognise(const std::string& path, const Distribution (&table)[N], std::wstring& os_name) {
+void Recognise(const std::string& path, Release kind, const Distribution (&table)[N],
+               std::wstring& os_name) {
+  // A FIFO or device in place of the release file would block cat forever;
+  // it still decides the family, but names nothing.
+  if (kind != Release::kFile) return;
   std::string release = RunCommand("cat " + ShellQuote(path));
   for (const Distribution& entry : table) {
     if (Pattern::matches(entry.pattern, release, DOT_ALL | LINE_ANCHORS)) {
@@ -46,9 +53,12 @@ void Recognise(const std::string& path, const Distribution (&table)[N], std::wst
 int CBaseCmp::IdentifyOs() { return IdentifyOs(FwPaths::kRedHatRelease, FwPaths::kSuseRelease); }
 
 int CBaseCmp::IdentifyOs(const std::string& redhat_release, const std::string& suse_release) {
-  if (Exists(redhat_release))
-    Recognise(redhat_release, kRedHat, discovery.os_name);
-  else if (Exists(suse_release))
-    Recognise(suse_release, kSuse, discovery.os_name);
+  Release redhat = Probe(redhat_release);
+  if (redhat != Release::kMissing) {
+    Recognise(redhat_release, redhat, kRedHat, discovery.os_name);
+    return 0;
+  }
+  Release suse = Probe(suse_release);
+  if (suse != Release::kMissing) Recognise(suse_release, suse, kSuse, discovery.os_name);
   return 0;
 }

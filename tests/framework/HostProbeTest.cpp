@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include "TestSupport.h"
 
 namespace {
@@ -45,6 +47,15 @@ TEST(IdentifyOs, UnrecognisedTextLeavesAnEarlierNameAlone) {
   fwtest::WriteFile(dir / "redhat-release", "Red Hat Enterprise Linux release 8.1\n");
   component.IdentifyOs(dir / "redhat-release", dir / "none");
   EXPECT_EQ(component.Discovery().os_name, L"sles10");
+}
+
+TEST(IdentifyOs, ReleaseFifoNeitherBlocksNorFallsThrough) {
+  fwtest::TempDir dir;
+  ASSERT_EQ(mkfifo((dir / "redhat-release").c_str(), 0644), 0);
+  fwtest::WriteFile(dir / "SuSE-release", "SUSE Linux Enterprise Server 11 (x86_64)\n");
+  fwtest::ScriptedComponent component(dir / "Component.log");
+  EXPECT_EQ(component.IdentifyOs(dir / "redhat-release", dir / "SuSE-release"), 0);
+  EXPECT_EQ(component.Discovery().os_name, L"");
 }
 
 }  // namespace
