@@ -4,6 +4,8 @@
 // directory with reference.xml and the fake tools.
 //
 //   fwsim-host SCENARIO ROOT SIM_BUILD_DIR
+//   fwsim-host --patch ROOT PATCH  (merges the JSON merge patch PATCH into
+//                                  the host state of a built host)
 //   fwsim-host --run COMMAND...   (inside the sandbox: runs COMMAND as a
 //                                  child and returns its exit code, or 128 +
 //                                  the signal that ended it, silently)
@@ -382,8 +384,26 @@ static int RunChild(char** argv) {
   return 125;
 }
 
+// Changes the host between runs, e.g. the exit code a tool will give next.
+static int PatchState(const std::string& root, const std::string& patch_file) {
+  const std::string path = root + "/upper/etc/fwpack-sim/host.json";
+  json state, patch;
+  std::string error;
+  if (!SimState::ReadJsonFile(path, state, error) || !SimState::ReadJsonFile(patch_file, patch, error)) {
+    std::fprintf(stderr, "fwsim-host: %s\n", error.c_str());
+    return 2;
+  }
+  state.merge_patch(patch);
+  if (!SimState::WriteJsonFile(path, state, error)) {
+    std::fprintf(stderr, "fwsim-host: %s\n", error.c_str());
+    return 2;
+  }
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "--run") == 0) return RunChild(argv + 2);
+  if (argc == 4 && std::strcmp(argv[1], "--patch") == 0) return PatchState(argv[2], argv[3]);
   if (argc != 4) {
     std::fprintf(stderr, "usage: fwsim-host SCENARIO ROOT SIM_BUILD_DIR\n");
     return 2;

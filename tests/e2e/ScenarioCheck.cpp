@@ -9,7 +9,8 @@
 // "stdout", "stderr", "log" (the text the run appended to the log),
 // "log_in_order" (lines the appended text holds in this order), "reports"
 // (file name in the package directory -> exact text, or null for "not
-// written"), "tool_calls" (tool -> argument lines it received during the
+// written"), "host_patch" (a JSON merge patch applied to the host state
+// before the run), "tool_calls" (tool -> argument lines it received during the
 // run; "libraries" for the calls into the fake libraries), "calls_in_order"
 // (record name -> lines received in this order), "package_files" /
 // "package_files_absent". A text is a string or a
@@ -242,6 +243,12 @@ int CheckScenario(const Options& o) {
     std::vector<std::string> argv = {o.sandbox, o.scenario, "--state", work + "/host", "--out", out_dir,
                                      "--build", o.build};
     if (o.real_sys) argv.push_back("--real-sys");
+    if (run.contains("host_patch")) {
+      const std::string patch = work + "/patch-" + std::to_string(i + 1) + ".json";
+      std::ofstream(patch) << run["host_patch"].dump();
+      argv.push_back("--patch");
+      argv.push_back(patch);
+    }
     argv.push_back("--");
     argv.insert(argv.end(), command.begin(), command.end());
     const std::string out_file = work + "/run-" + std::to_string(i + 1) + ".stdout";
