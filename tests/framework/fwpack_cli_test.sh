@@ -77,6 +77,14 @@ expect no-catalogue 7 "${SEP}Loading references...FAILED!
 expect_log no-catalogue "${SEP}Loading references...FAILED!
 "
 
+# A malformed catalogue fails the same way; the parser's own report goes to
+# standard error only.
+printf '<tarvix_fchba_reference><devices>\n' >reference.xml
+expect malformed-catalogue 7 "${SEP}Loading references...FAILED!
+" "$FWPACK"
+[ -s "$WORK/err" ] || { echo "FAIL malformed-catalogue: no parser report"; failures=$((failures + 1)); }
+rm reference.xml
+
 mkdir "$WORK/package" && cd "$WORK/package" || exit 1
 cat >reference.xml <<'XML'
 <?xml version="1.0"?>
