@@ -11,12 +11,24 @@ namespace {
 
 const xmlChar* X(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
 
+// Control characters other than tab and line ends cannot appear in XML at
+// all, not even as character references; written raw they would make the
+// whole report unreadable, so each becomes a '?'.
+std::string AttributeBytes(const std::wstring& value) {
+  std::string bytes = NarrowBytes(value);
+  for (char& c : bytes) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 && u != '\t' && u != '\n' && u != '\r') c = '?';
+  }
+  return bytes;
+}
+
 // One empty element carrying the attribute value; false when the library
 // could not build it.
 bool AddValue(xmlNodePtr parent, const char* name, const std::wstring& value) {
   xmlNodePtr node = xmlNewChild(parent, nullptr, X(name), nullptr);
   if (node == nullptr) return false;
-  std::string bytes = NarrowBytes(value);
+  std::string bytes = AttributeBytes(value);
   return xmlNewProp(node, X("value"), X(bytes.c_str())) != nullptr;
 }
 

@@ -125,6 +125,19 @@ TEST_F(Report, SpecialCharactersAreEscapedAndReadBackUnchanged) {
   EXPECT_EQ(read_back, tricky);
 }
 
+TEST_F(Report, ControlCharactersCannotBreakTheDocument) {
+  DeviceRec device;
+  FwItem item;
+  item.active_version = std::wstring(L"2.0\x1b" L"1") + L'\0' + L"x\x7f";
+  device.fw_items.push_back(item);
+  component.MutableDiscovery().devices = {device};
+  std::string text = Write("out.xml");
+  EXPECT_NE(text.find("<active_version value=\"2.0?1?x\x7f\"/>"), std::string::npos) << text;
+  xmlDocPtr doc = xmlReadFile((dir / "out.xml").c_str(), nullptr, XML_PARSE_NOERROR);
+  EXPECT_NE(doc, nullptr) << "report is not well-formed";
+  xmlFreeDoc(doc);
+}
+
 TEST_F(Report, ExistingFileIsReplaced) {
   fwtest::WriteFile(dir / "out.xml", std::string(5000, 'x'));
   EXPECT_EQ(Write("out.xml"), kHeader + "  <devices/>\n</zv_rom_discovery>\n");
