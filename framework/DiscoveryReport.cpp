@@ -1,7 +1,6 @@
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 
-#include <cerrno>
 #include <cstdio>
 
 #include "framework/CBaseCmp.h"

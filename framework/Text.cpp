@@ -1,6 +1,5 @@
 #include "framework/Text.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
