@@ -1,0 +1,117 @@
+// patprobe as a program: its output lines, exit codes and options.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#ifndef PATPROBE_PATH
+#error "PATPROBE_PATH must name the patprobe executable"
+#endif
+
+namespace {
+
+struct Result {
+  int rc = -1;
+  std::string out, err;
+};
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// args are passed to the shell as written, so quote them there.
+Result probe(const std::string& args) {
+  std::string errFile = testing::TempDir() + "patprobe_err_" + std::to_string(getpid());
+  std::string cmd = std::string(PATPROBE_PATH) + " " + args + " 2>" + errFile;
+  Result r;
+  FILE* f = popen(cmd.c_str(), "r");
+  if (!f) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
+  int status = pclose(f);
+  r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  r.err = slurp(errFile);
+  std::remove(errFile.c_str());
+  return r;
+}
+
+}  // namespace
+
+TEST(Patprobe, WholeMatchPrintsGroupOffsets) {
+  Result r = probe("--flags 4 whole 'Port Name.*: (.+).*' 'Port Name : 21-00-00'");
+  EXPECT_EQ(r.rc, 0);
+  EXPECT_EQ(r.out, "groups 2\nwhole true\ngroup 0 0 20\ngroup 1 12 20\n");
+  EXPECT_EQ(r.err, "");
+
+  r = probe("whole '(a)|b' b");
+  EXPECT_EQ(r.out, "groups 2\nwhole true\ngroup 0 0 1\ngroup 1 -1 -1\n");
+  r = probe("whole 'a' b");
+  EXPECT_EQ(r.rc, 0);
+  EXPECT_EQ(r.out, "groups 1\nwhole false\n");
+  r = probe("whole ''");  // TEXT may be left out: the empty text
+  EXPECT_EQ(r.out, "groups 1\nwhole true\ngroup 0 0 0\n");
+}
+
+TEST(Patprobe, FindListsEveryMatch) {
+  Result r = probe("find 'x*' ab");
+  EXPECT_EQ(r.rc, 0);
+  EXPECT_EQ(r.out, "groups 1\nmatch 0\ngroup 0 0 0\nmatch 1\ngroup 0 1 1\nmatches 2\n");
+  r = probe("find '(\\d)' a1b2");
+  EXPECT_EQ(r.out, "groups 2\nmatch 0\ngroup 0 1 2\ngroup 1 1 2\nmatch 1\ngroup 0 3 4\ngroup 1 3 4\nmatches 2\n");
+  r = probe("find z abc");
+  EXPECT_EQ(r.out, "groups 1\nmatches 0\n");
+}
+
+TEST(Patprobe, SyntaxErrorAndUsage) {
+  Result r = probe("whole 'a**' a");
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_EQ(r.out, "error\n");
+  EXPECT_EQ(r.err, "a**\n  ^\nSyntax Error near here. Possible unescaped meta character.\n");
+
+  for (const char* bad : {"", "whole", "match a a", "--flags whole a a", "--flags x whole a a",
+                          "--repeat 0 whole a a", "--bogus whole a a", "whole a a extra",
+                          "--text-file /nonexistent/file whole a"}) {
+    SCOPED_TRACE(bad);
+    r = probe(bad);
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+TEST(Patprobe, WideCountsCharacters) {
+  Result r = probe("--wide whole '(\\w+)\\W(.)' 'ab\xc3\xa9\xe4\xb8\x80'");
+  EXPECT_EQ(r.rc, 0);
+  EXPECT_EQ(r.out, "groups 3\nwhole true\ngroup 0 0 4\ngroup 1 0 2\ngroup 2 3 4\n");
+  r = probe("--wide whole '\\d' '\xd9\xa3'");  // U+0663 is not \d
+  EXPECT_EQ(r.out, "groups 1\nwhole false\n");
+  r = probe("--wide whole a '\xff'");  // not UTF-8
+  EXPECT_EQ(r.rc, 1);
+}
+
+TEST(Patprobe, TextFileAndRepeat) {
+  std::string file = testing::TempDir() + "patprobe_text_" + std::to_string(getpid());
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << "HBA Instance : 3\nsecond line";
+  }
+  Result r = probe("--flags 4 --text-file " + file + " whole 'HBA Instance.*: (.+).*'");
+  EXPECT_EQ(r.out, "groups 2\nwhole true\ngroup 0 0 28\ngroup 1 15 28\n");
+  r = probe("--repeat 50 --flags 4 --text-file " + file + " whole 'HBA Instance.*: (.+).*'");
+  EXPECT_EQ(r.rc, 0);
+  EXPECT_EQ(r.out, "groups 2\nwhole true\ngroup 0 0 28\ngroup 1 15 28\n");  // printed once
+  EXPECT_EQ(r.err.rfind("ns_per_iter ", 0), 0u) << r.err;
+  std::remove(file.c_str());
+}
+
+TEST(Patprobe, LimitIsNamedOnStderr) {
+  Result r = probe("whole '(a+)+b' aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa");
+  EXPECT_EQ(r.rc, 0);
+  EXPECT_EQ(r.out, "groups 2\nwhole false\n");
+  EXPECT_EQ(r.err, "limit hit\n");
+}
