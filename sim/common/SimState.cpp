@@ -51,7 +51,7 @@ bool ReadJsonFile(const std::string& path, nlohmann::json& out, std::string& err
 
 bool WriteJsonFile(const std::string& path, const nlohmann::json& value, std::string& error) {
   const std::string temp = path + ".tmp." + std::to_string(getpid());
-  if (!WriteTextFile(temp, value.dump(2) + "\n")) {
+  if (!WriteTextFile(temp, value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n")) {
     error = "cannot write " + temp;
     std::remove(temp.c_str());
     return false;

@@ -80,7 +80,19 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-std::string Quote(const std::string& line) { return json(line).dump(); }
+std::string Quote(const std::string& line) {
+  return json(line).dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+// Typed lookups that never throw on a missing key or a value of another type.
+std::string StringOr(const json& object, const char* key, const std::string& fallback) {
+  auto it = object.find(key);
+  return it != object.end() && it->is_string() ? it->get<std::string>() : fallback;
+}
+int IntOr(const json& object, const char* key, int fallback) {
+  auto it = object.find(key);
+  return it != object.end() && it->is_number_integer() ? it->get<int>() : fallback;
+}
 
 // Prints both texts line by line and points at the first difference.
 void ShowDifference(const std::string& expected, const std::string& actual) {
@@ -208,9 +220,8 @@ int CheckScenario(const Options& o) {
   const json& runs = scenario["runs"];
   for (size_t i = 0; i < runs.size(); ++i) {
     const json& run = runs[i];
-    RunCheck check(short_name, i, run.is_object() && run.contains("name") && run["name"].is_string()
-                                      ? run["name"].get<std::string>()
-                                      : "");
+    const std::string run_name = run.is_object() ? StringOr(run, "name", "") : "";
+    RunCheck check(short_name, i, run_name);
     if (!run.is_object()) {
       check.Fail("run is not an object");
       failures += check.failures();
@@ -218,10 +229,10 @@ int CheckScenario(const Options& o) {
     }
     std::vector<std::string> command;
     if (run.contains("command")) {
-      for (const json& a : run["command"])
+      for (const json& a : run["command"].is_array() ? run["command"] : json::array())
         if (a.is_string()) command.push_back(a.get<std::string>());
     } else {
-      const std::string program = run.value("program", std::string("fwpack"));
+      const std::string program = StringOr(run, "program", "fwpack");
       const std::string path = o.build + "/" + program;
       if (!IsExecutable(path)) {
         check.Fail(path + " is not built");
@@ -245,7 +256,7 @@ int CheckScenario(const Options& o) {
     if (o.real_sys) argv.push_back("--real-sys");
     if (run.contains("host_patch")) {
       const std::string patch = work + "/patch-" + std::to_string(i + 1) + ".json";
-      std::ofstream(patch) << run["host_patch"].dump();
+      std::ofstream(patch) << run["host_patch"].dump(-1, ' ', false, json::error_handler_t::replace);
       argv.push_back("--patch");
       argv.push_back(patch);
     }
@@ -254,7 +265,7 @@ int CheckScenario(const Options& o) {
     const std::string out_file = work + "/run-" + std::to_string(i + 1) + ".stdout";
     const std::string err_file = work + "/run-" + std::to_string(i + 1) + ".stderr";
     bool timed_out = false;
-    const int code = Spawn(argv, out_file, err_file, run.value("timeout_seconds", 120), timed_out);
+    const int code = Spawn(argv, out_file, err_file, IntOr(run, "timeout_seconds", 120), timed_out);
     std::string out, err;
     ReadFile(out_file, out);
     ReadFile(err_file, err);
@@ -373,8 +384,7 @@ int CheckScenario(const Options& o) {
       for (const std::string& line : SplitLines(err)) std::printf("    | %s\n", line.c_str());
     }
     if (check.failures() == 0)
-      std::printf("ok   %s run %zu%s\n", short_name.c_str(), i + 1,
-                  run.contains("name") ? (" '" + run.value("name", std::string()) + "'").c_str() : "");
+      std::printf("ok   %s run %zu%s\n", short_name.c_str(), i + 1, run_name.empty() ? "" : (" '" + run_name + "'").c_str());
     failures += check.failures();
   }
 
