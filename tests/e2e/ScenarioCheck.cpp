@@ -1,7 +1,11 @@
 // fwsim-check: runs the runs of a scenario file on one simulated host, in
 // order, and compares what each run did with what the scenario expects.
 //
-//   fwsim-check --build BUILD_DIR [--sandbox PATH] [--real-sys] [--keep] SCENARIO
+//   fwsim-check --build BUILD_DIR [--sandbox PATH] [--real-sys] [--keep]
+//               [--wrap "PROGRAM ARGS"] SCENARIO
+//
+// --wrap runs each "program" under PROGRAM ARGS (split at spaces), for
+// example a memory checker that exits 99 when it finds an error.
 //
 // Each entry of "runs" names the executable ("program": fwpack,
 // fwpack-emulex, fwpack-brocade or fwinvdump, found in BUILD_DIR; or
@@ -42,6 +46,7 @@ namespace {
 
 struct Options {
   std::string build, sandbox, scenario;
+  std::vector<std::string> wrap;
   bool real_sys = false, keep = false;
 };
 
@@ -178,6 +183,10 @@ bool ParseArgs(int argc, char** argv, Options& o) {
     else if (a == "--sandbox" && i + 1 < argc) o.sandbox = argv[++i];
     else if (a == "--real-sys") o.real_sys = true;
     else if (a == "--keep") o.keep = true;
+    else if (a == "--wrap" && i + 1 < argc) {
+      std::istringstream words(argv[++i]);
+      for (std::string w; words >> w;) o.wrap.push_back(w);
+    }
     else if (!a.empty() && a[0] != '-' && o.scenario.empty()) o.scenario = a;
     else return false;
   }
@@ -239,6 +248,7 @@ int CheckScenario(const Options& o) {
         failures += check.failures();
         continue;
       }
+      command = o.wrap;
       command.push_back(path);
     }
     if (run.contains("args") && run["args"].is_array())
@@ -404,7 +414,8 @@ int CheckScenario(const Options& o) {
 int main(int argc, char** argv) {
   Options o;
   if (!ParseArgs(argc, argv, o)) {
-    std::fprintf(stderr, "usage: fwsim-check --build BUILD_DIR [--sandbox PATH] [--real-sys] [--keep] SCENARIO\n");
+    std::fprintf(stderr, "usage: fwsim-check --build BUILD_DIR [--sandbox PATH] [--real-sys] [--keep] [--wrap \"PROGRAM ARGS\"] "
+                 "SCENARIO\n");
     return 2;
   }
   // The runs start in the package directory: every path must be absolute.
