@@ -129,10 +129,9 @@ bool UpperFor(const Layout& l, const std::string& path, std::string& out) {
   const Prefix prefixes[] = {{"/usr/lib64/", l.usrlib64()}, {"/lib64/", l.usrlib64()},
                              {"/usr/lib/", l.usrlib()},     {"/lib/", l.usrlib()},
                              {"/etc/", l.etc()}};
-  if (path.find("/../") != std::string::npos || path.find("/./") != std::string::npos) return false;
   for (const Prefix& p : prefixes) {
     const size_t n = std::strlen(p.machine);
-    if (path.compare(0, n, p.machine) == 0 && path.size() > n) {
+    if (path.compare(0, n, p.machine) == 0 && SafeRelative(path.substr(n))) {
       out = p.upper + "/" + path.substr(n);
       return true;
     }
