@@ -14,7 +14,7 @@ using QLogic = Testable<QLogicComp::CComponent>;
 const char* const kWwnA = "21:00:00:1B:32:0A:BC:01";
 const char* const kWwnB = "21:00:00:1B:32:0A:BC:02";
 
-struct AdapterSpec {
+struct FakeAdapter {
   const char* pci_id;
   const char* subsystem_id;
   const char* port_wwn;
@@ -29,7 +29,7 @@ struct ExpectedDevice {
 struct DiscoveryCase {
   const char* name;
   std::string query_output;  // what the fake tool prints for /q
-  std::vector<AdapterSpec> adapters;
+  std::vector<FakeAdapter> adapters;
   std::vector<ExpectedDevice> devices;
 };
 
@@ -52,7 +52,7 @@ TEST_P(QLogicDiscoveryTest, PairsToolInstancesWithAdaptersByPortName) {
       Entry(L"1077.2532.1077.015d", L"QLE2562", L"", L"", L"3.00.12"));
   component.Ref().entries.push_back(
       Entry(L"1077.2432.1077.0137", L"QLE2462", L"", L"", L"2.10"));
-  for (const AdapterSpec& a : c.adapters)
+  for (const FakeAdapter& a : c.adapters)
     component.Inventory().Append(Adapter(a.pci_id, a.subsystem_id, a.port_wwn));
 
   component.DiscoverDevices();
