@@ -145,14 +145,14 @@ std::string EmulexLine(const json& adapter) {
   const json& attr = SimState::GetObject(adapter, "attributes");
   const json& ports = SimState::GetArray(adapter, "ports");
   return "HBA=" + SimState::GetString(ex, "model", SimState::GetString(attr, "model")) +
-         ", Port WWN=" + (ports.empty() ? std::string() : SimState::GetString(ports[0], "wwn")) +
-         ", Node WWN=" + SimState::GetString(adapter, "node_wwn") +
          ", PCI ID=" + SimState::GetString(ex, "pci_id", SimState::GetString(pci, "device_id")) +
          ", VID=" + SimState::GetString(ex, "vid", SimState::GetString(pci, "vendor_id")) +
          ", SSID=" + SimState::GetString(ex, "ssid", SimState::GetString(pci, "subsystem_device_id")) +
          ", SVID=" + SimState::GetString(ex, "svid", SimState::GetString(pci, "subsystem_vendor_id")) +
          ", Firmware=" + SimState::GetString(ex, "firmware", SimState::GetString(attr, "firmware_version")) +
          ", Boot Code=" + SimState::GetString(ex, "boot_code", SimState::GetString(attr, "option_rom_version")) +
+         ", Port WWN=" + (ports.empty() ? std::string() : SimState::GetString(ports[0], "wwn")) +
+         ", Node WWN=" + SimState::GetString(adapter, "node_wwn") +
          ", Status=Online";
 }
 
