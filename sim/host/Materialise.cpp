@@ -139,6 +139,30 @@ bool UpperFor(const Layout& l, const std::string& path, std::string& out) {
   return false;
 }
 
+// Library files elsewhere (say /opt/vendor/lib.so) get an overlay of their
+// own on the top directory (/opt, or /usr/local for /usr/local/...), which
+// must exist on the machine as a mount point. The sandbox reads the list.
+bool ExtraUpperFor(const Layout& l, const std::string& path, std::string& out, std::set<std::string>& extra) {
+  if (path.size() < 2 || path[0] != '/' || !SafeRelative(path.substr(1))) return false;
+  size_t end = path.find('/', 1);
+  if (end == std::string::npos) return false;
+  if (path.compare(0, 5, "/usr/") == 0) end = path.find('/', 5);
+  if (end == std::string::npos) return false;
+  const std::string target = path.substr(0, end);
+  for (const char* reserved : {"/proc", "/sys", "/dev", "/run", "/tmp", "/var", "/boot", "/etc", "/usr/lib",
+                               "/usr/lib64", "/lib", "/lib64"})
+    if (target == reserved) return false;
+  struct stat st;
+  if (stat(target.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  std::string key = "x" + target;
+  for (char& c : key)
+    if (c == '/') c = '_';
+  if (!MakeDirs(l.root + "/upper/" + key) || !MakeDirs(l.root + "/work/" + key)) return false;
+  extra.insert(key + " " + target);
+  out = l.root + "/upper/" + key + path.substr(end);
+  return true;
+}
+
 bool BuildEtc(const Layout& l, const json& scenario) {
   if (!MakeDirs(l.etc() + "/fwpack-sim/records")) return false;
   json state = scenario;
@@ -186,9 +210,11 @@ bool BuildLibraries(const Layout& l, const json& scenario) {
   const json& libraries = SimState::GetObject(scenario, "libraries");
   for (auto it = libraries.begin(); it != libraries.end(); ++it) paths.insert(it.key());
 
+  std::set<std::string> extra;
   for (const std::string& path : paths) {
     std::string upper;
-    if (!UpperFor(l, path, upper)) return Fail("library path " + path + " must lie under /usr/lib, /usr/lib64, /lib or /lib64");
+    if (!UpperFor(l, path, upper) && !ExtraUpperFor(l, path, upper, extra))
+      return Fail("library path " + path + " lies in no directory the sandbox can overlay");
     const json& knobs = SimState::GetObject(libraries, path.c_str());
     const std::string variant = SimState::GetString(knobs, "variant");
     if (variant == "not_shared_object") {
@@ -199,6 +225,9 @@ bool BuildLibraries(const Layout& l, const json& scenario) {
     if (file.empty()) return Fail("unknown library variant " + variant);
     if (!CopyFile(l.sim + "/" + file, upper, 0755)) return false;
   }
+  std::string overlays;
+  for (const std::string& line : extra) overlays += line + "\n";
+  if (!WriteFile(l.root + "/overlays", overlays)) return false;
   // The machine's own vendor libraries, if any, must not show through.
   for (const auto* group : {&FwPaths::kQLogicLibraries, &FwPaths::kEmulexLibraries, &FwPaths::kBrocadeLibraries})
     for (const char* known : *group) {
