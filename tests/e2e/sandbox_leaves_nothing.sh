@@ -26,7 +26,7 @@ cat > "$work/host.json" <<'JSON'
   "tools": {"zvqlafwupdate": {}}
 }
 JSON
-echo '{"adapters": [{"library": "/opt/elsewhere/lib.so"}]}' > "$work/unbuildable.json"
+echo '{"adapters": [{"library": "/proc/fwsim/lib.so"}]}' > "$work/unbuildable.json"
 
 had_var_qmx=0; [ -e /var/qmx ] && had_var_qmx=1
 mounts_before=$(cat /proc/self/mountinfo)
