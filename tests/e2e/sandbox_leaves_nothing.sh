@@ -27,6 +27,12 @@ cat > "$work/host.json" <<'JSON'
 }
 JSON
 echo '{"adapters": [{"library": "/proc/fwsim/lib.so"}]}' > "$work/unbuildable.json"
+# With /opt on the machine, a library there brings an overlay of its own.
+extra_dirs=""
+if [ -d /opt ]; then
+  sed -i 's|"tools":|"libraries": {"/opt/fwsim-leak/libextra.so": {}},\n  "tools":|' "$work/host.json"
+  extra_dirs=/opt
+fi
 
 had_var_qmx=0; [ -e /var/qmx ] && had_var_qmx=1
 mounts_before=$(cat /proc/self/mountinfo)
@@ -34,6 +40,7 @@ procs_before=$(ps -eo pid= | sort)
 
 # Writes into every mounted place, leaves a sleeper behind, then ends as told.
 body="exec -a $marker sleep 300 & touch /etc/$marker /usr/lib/$marker /var/$marker /var/qmx/$marker /sys/$marker ./$marker;"
+for d in $extra_dirs; do body="$body touch $d/$marker;"; done
 
 "$sandbox" "$work/host.json" -- bash -c "$body exit 0"
 rc=$?; [ $rc = 0 ] || fail "normal run: exit code $rc, expected 0"
@@ -57,7 +64,7 @@ for pid in $new_procs; do
 done
 left=$(find "$TMPDIR" -mindepth 1 | head -5)
 [ -z "$left" ] || fail "files left in the temporary directory: $left"
-for p in "/etc/$marker" "/usr/lib/$marker" "/var/$marker" "/sys/$marker"; do
+for p in "/etc/$marker" "/usr/lib/$marker" "/var/$marker" "/sys/$marker" "/opt/$marker" /opt/fwsim-leak; do
   [ ! -e "$p" ] || fail "$p reached the machine"
 done
 if [ $had_var_qmx = 0 ] && [ -e /var/qmx ]; then fail "/var/qmx was created on the machine"; fi
