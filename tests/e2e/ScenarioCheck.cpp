@@ -9,7 +9,8 @@
 //
 // Each entry of "runs" names the executable ("program": fwpack,
 // fwpack-emulex, fwpack-brocade or fwinvdump, found in BUILD_DIR; or
-// "command": a whole argument list) and "args", and may expect "exit_code",
+// "command": a whole argument list, where "@BUILD@" stands for BUILD_DIR) and
+// "args", and may expect "exit_code",
 // "stdout", "stderr", "log" (the text the run appended to the log),
 // "log_in_order" (lines the appended text holds in this order), "reports"
 // (file name in the package directory -> exact text, or null for "not
@@ -239,7 +240,12 @@ int CheckScenario(const Options& o) {
     std::vector<std::string> command;
     if (run.contains("command")) {
       for (const json& a : run["command"].is_array() ? run["command"] : json::array())
-        if (a.is_string()) command.push_back(a.get<std::string>());
+        if (a.is_string()) {
+          std::string arg = a.get<std::string>();
+          for (size_t at = arg.find("@BUILD@"); at != std::string::npos; at = arg.find("@BUILD@", at + o.build.size()))
+            arg.replace(at, 7, o.build);
+          command.push_back(arg);
+        }
     } else {
       const std::string program = StringOr(run, "program", "fwpack");
       const std::string path = o.build + "/" + program;
