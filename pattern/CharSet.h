@@ -63,7 +63,11 @@ template <class Ch> class CharSetT {
     return n;
   }
 
-  bool empty() const { return size() == 0; }
+  bool empty() const {
+    if (low_[0] | low_[1] | low_[2] | low_[3]) return false;
+    if constexpr (kWide) return high_.empty();
+    return true;
+  }
 
   // The members in ascending order of value (0-255 first).
   template <class F> void forEach(F f) const {
@@ -75,8 +79,23 @@ template <class Ch> class CharSetT {
 
   // The only member, when there is exactly one.
   bool single(Ch* out) const {
-    if (size() != 1) return false;
-    forEach([out](Ch c) { *out = c; });
+    int found = -1;
+    for (int i = 0; i < 4; ++i) {
+      uint64_t w = low_[i];
+      if (!w) continue;
+      if ((w & (w - 1)) || found >= 0) return false;
+      found = i * 64 + __builtin_ctzll(w);
+    }
+    if constexpr (kWide) {
+      if (found < 0) {
+        if (high_.size() != 1) return false;
+        *out = high_[0];
+        return true;
+      }
+      if (!high_.empty()) return false;
+    }
+    if (found < 0) return false;
+    *out = static_cast<Ch>(found);
     return true;
   }
 

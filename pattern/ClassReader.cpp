@@ -12,25 +12,35 @@ template <class Ch> void addRange(CharSetT<Ch>& set, int lo, int hi) {
   for (int v = lo; v <= hi; ++v) set.add(static_cast<Ch>(v));
 }
 
-template <class Ch> CharSetT<Ch> digits() {
-  CharSetT<Ch> s;
-  addRange(s, '0', '9');
-  return s;
+// The predefined sets are built once; escapes copy them.
+template <class Ch> const CharSetT<Ch>& digits() {
+  static const CharSetT<Ch> set = [] {
+    CharSetT<Ch> s;
+    addRange(s, '0', '9');
+    return s;
+  }();
+  return set;
 }
 
-template <class Ch> CharSetT<Ch> whiteSpace() {
-  CharSetT<Ch> s;
-  for (int c : {' ', '\t', '\r', '\n', '\f'}) s.add(static_cast<Ch>(c));
-  return s;
+template <class Ch> const CharSetT<Ch>& whiteSpace() {
+  static const CharSetT<Ch> set = [] {
+    CharSetT<Ch> s;
+    for (int c : {' ', '\t', '\r', '\n', '\f'}) s.add(static_cast<Ch>(c));
+    return s;
+  }();
+  return set;
 }
 
-template <class Ch> CharSetT<Ch> wordChars() {
-  CharSetT<Ch> s;
-  addRange(s, 'a', 'z');
-  addRange(s, 'A', 'Z');
-  addRange(s, '0', '9');
-  s.add(static_cast<Ch>('_'));
-  return s;
+template <class Ch> const CharSetT<Ch>& wordChars() {
+  static const CharSetT<Ch> set = [] {
+    CharSetT<Ch> s;
+    addRange(s, 'a', 'z');
+    addRange(s, 'A', 'Z');
+    addRange(s, '0', '9');
+    s.add(static_cast<Ch>('_'));
+    return s;
+  }();
+  return set;
 }
 
 template <class Ch> void addPunct(CharSetT<Ch>& s) {

@@ -35,6 +35,23 @@ template <class Ch> class NFANodeT {
 
   explicit NFANodeT(NodeKind k) : kind(k) {}
   virtual ~NFANodeT() = default;
+  // Nodes without heap members need no destructor call when the pattern
+  // releases its node blocks.
+  bool ownsMemory() const {
+    switch (kind) {
+      case NodeKind::Quote: case NodeKind::CIQuote: case NodeKind::LookBehind: return true;
+      case NodeKind::Class: case NodeKind::CIClass: return CharSetT<Ch>::kWide;
+      default: return false;
+    }
+  }
+  // Only the search driver and the repetitions look at their neighbours.
+  bool needsPrepare() const {
+    switch (kind) {
+      case NodeKind::Start: case NodeKind::GreedyQuantifier: case NodeKind::LazyQuantifier:
+      case NodeKind::PossessiveQuantifier: return true;
+      default: return false;
+    }
+  }
   NFANodeT(const NFANodeT&) = delete;
   NFANodeT& operator=(const NFANodeT&) = delete;
 
@@ -554,6 +571,17 @@ template <class Ch> class NFAQuantifierNodeT : public NFANodeT<Ch> {
 template <class Ch> class NFAGreedyQuantifierNodeT : public NFAQuantifierNodeT<Ch> {
   using Base = NFAQuantifierNodeT<Ch>;
 
+  // The last c among the first count characters at s, or null.
+  static const Ch* lastOf(const Ch* s, int count, Ch c) {
+    if constexpr (std::is_same<Ch, char>::value) {
+      return static_cast<const Ch*>(memrchr(s, static_cast<unsigned char>(c), static_cast<size_t>(count)));
+    } else {
+      for (int i = count - 1; i >= 0; --i)
+        if (s[i] == c) return s + i;
+      return nullptr;
+    }
+  }
+
  public:
   NFAGreedyQuantifierNodeT(int mn, int mx, NFANodeT<Ch>* in) : Base(NodeKind::GreedyQuantifier, mn, mx, in) {}
   int match(MatchState<Ch>& m, int pos) const override {
@@ -569,6 +597,30 @@ template <class Ch> class NFAGreedyQuantifierNodeT : public NFAQuantifierNodeT<C
     else n = this->generalRun(m, pos, room, &w);
     if (w == 0) n = 0;
     long long scanned = 0;
+    if (this->follow.kind == NextFilter<Ch>::Char && w == 1) {
+      // Back off straight to each earlier occurrence of the next character.
+      const Ch c = this->follow.ch;
+      int k = n;
+      if (pos + k >= m.len) k = m.len - pos - 1;
+      while (k >= 0) {
+        const Ch* hit = lastOf(m.s + pos, k + 1, c);
+        if (!hit) {
+          scanned += k + 1;
+          break;
+        }
+        int p = static_cast<int>(hit - m.s);
+        scanned += pos + k - p;
+        int r = this->next->go(m, p);
+        if (r != -1) {
+          m.charge(scanned);
+          return r;
+        }
+        if (m.limitHit) return -1;
+        k = p - pos - 1;
+      }
+      m.charge(scanned);
+      return -1;
+    }
     for (int k = n; k >= 0; --k) {
       int p = pos + k * w;
       if (!this->follow.allows(m, p)) {

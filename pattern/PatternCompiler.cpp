@@ -98,7 +98,8 @@ BasicPattern<Ch>::BasicPattern(const String& t, unsigned long f) : text(t), flag
 
 template <class Ch> BasicPattern<Ch>::~BasicPattern() {
   delete ownMatcher;
-  for (Node* n : nodes) n->~Node();
+  for (Node* n : nodes)
+    if (n->ownsMemory()) n->~Node();
 }
 
 template <class Ch> void* BasicPattern<Ch>::allocate(size_t size) {
@@ -182,7 +183,8 @@ template <class Ch> BasicPattern<Ch>* BasicPattern<Ch>::compile(const String& so
     p->head = start;
   }
   p->flags = f;
-  for (Node* n : p->nodes) n->prepare();
+  for (Node* n : p->nodes)
+    if (n->needsPrepare()) n->prepare();
   p->ownMatcher = new BasicTextMatcher<Ch>(p, String());
   return p;
 }
