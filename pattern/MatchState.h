@@ -6,8 +6,11 @@
 namespace patternlimits {
 // Node visits allowed per match operation before it is stopped.
 constexpr long long kStepBudget = 10000000;
-// Stack the match recursion may use below the frame of the operation.
+// Stack the match recursion may use below the frame of the operation; less
+// when the thread's stack has less room left.
 constexpr uintptr_t kStackBudget = 2u * 1024u * 1024u;
+// Kept free below the deepest match frame for whatever the caller needs.
+constexpr uintptr_t kStackReserve = 64u * 1024u;
 }  // namespace patternlimits
 
 template <class Ch> struct MatchState {
@@ -29,6 +32,7 @@ template <class Ch> struct MatchState {
   long long steps = 0;
   long long stepBudget = patternlimits::kStepBudget;
   uintptr_t stackBase = 0;
+  uintptr_t stackLimit = patternlimits::kStackBudget;
   bool limitHit = false;
 
   bool wholeMode() const { return (mode & 1u) != 0; }
@@ -38,7 +42,7 @@ template <class Ch> struct MatchState {
   bool enter() {
     if (++steps > stepBudget) return stop();
     uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-    if (stackBase > here && stackBase - here > patternlimits::kStackBudget) return stop();
+    if (stackBase > here && stackBase - here > stackLimit) return stop();
     return true;
   }
 

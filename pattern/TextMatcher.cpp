@@ -1,9 +1,44 @@
 // A matcher applies one compiled pattern to one text and holds the state
 // its nodes read and write.
+#include <pthread.h>
+
 #include <climits>
 
 #include "pattern/Nodes.h"
 #include "pattern/Pattern.h"
+
+namespace {
+
+// Lowest address of this thread's stack, looked up once per thread; 0 when
+// it cannot be told.
+uintptr_t stackLowEnd() {
+  thread_local uintptr_t low = [] {
+    uintptr_t result = 0;
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+      void* addr = nullptr;
+      size_t size = 0;
+      if (pthread_attr_getstack(&attr, &addr, &size) == 0) result = reinterpret_cast<uintptr_t>(addr);
+      pthread_attr_destroy(&attr);
+    }
+    return result;
+  }();
+  return low;
+}
+
+// How deep the match recursion may go from the frame at here.
+uintptr_t stackLimitFrom(uintptr_t here) {
+  uintptr_t limit = patternlimits::kStackBudget;
+  uintptr_t low = stackLowEnd();
+  if (low && here > low) {
+    uintptr_t room = here - low;
+    room = room > 2 * patternlimits::kStackReserve ? room - patternlimits::kStackReserve : room / 2;
+    if (room < limit) limit = room;
+  }
+  return limit;
+}
+
+}  // namespace
 
 template <class Ch>
 BasicTextMatcher<Ch>::BasicTextMatcher(BasicPattern<Ch>* p, const String& t) : pattern(p), text(t) {
@@ -39,6 +74,7 @@ template <class Ch> int BasicTextMatcher<Ch>::run(int from) {
   state.s = text.data();
   state.len = static_cast<int>(text.size());
   state.stackBase = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+  state.stackLimit = stackLimitFrom(state.stackBase);
   int r = pattern->head->match(state, from);
   if (state.limitHit) {
     state.groupStarts[0] = -1;

@@ -3,6 +3,7 @@
 // guard, and a step budget stops catastrophic backtracking; a stopped match
 // reports no match and the matcher says a limit was hit.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <chrono>
 #include <memory>
@@ -75,6 +76,39 @@ TEST(PatternRobustness, DeepGroupRepetitionStopsAtTheDepthGuard) {
   n->setText("ab");
   EXPECT_TRUE(n->matchesWhole());
   EXPECT_FALSE(n->limitHit());
+}
+
+namespace {
+
+struct SmallStackRun {
+  std::string text;
+  bool matched = true;
+  bool limit = false;
+};
+
+void* deepMatch(void* arg) {
+  auto* run = static_cast<SmallStackRun*>(arg);
+  std::unique_ptr<Pattern> p(Pattern::compile("(a|b)*c"));
+  std::unique_ptr<TextMatcher> m(p->makeMatcher(run->text));
+  run->matched = m->findFirst();
+  run->limit = m->limitHit();
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(PatternRobustness, DepthGuardFitsASmallThreadStack) {
+  SmallStackRun run;
+  for (int i = 0; i < 64 * 1024; ++i) run.text += "ab";
+  pthread_attr_t attr;
+  ASSERT_EQ(pthread_attr_init(&attr), 0);
+  ASSERT_EQ(pthread_attr_setstacksize(&attr, 256 * 1024), 0);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, &attr, deepMatch, &run), 0);
+  ASSERT_EQ(pthread_join(thread, nullptr), 0);
+  pthread_attr_destroy(&attr);
+  EXPECT_FALSE(run.matched);
+  EXPECT_TRUE(run.limit);
 }
 
 TEST(PatternRobustness, CatastrophicBacktrackingStopsAtTheStepBudget) {
