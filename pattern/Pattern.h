@@ -46,6 +46,8 @@ using WideTextMatcher = BasicTextMatcher<wchar_t>;
      String replace(const String& text, const String& replacement);
      void dump();               // narrow only
      int getGroupCount() const;
+     int getNonCaptureCount() const;
+     bool limitHit() const;     // the last operation on the pattern's own matcher hit a limit
 
    BasicTextMatcher<Ch>:
      bool matchesWhole(); bool findFirst(); bool findNext(); void reset(); void setText(const String&);
@@ -53,4 +55,9 @@ using WideTextMatcher = BasicTextMatcher<wchar_t>;
      std::vector<String> groupTexts(bool includeWholeMatch) const;
      std::vector<String> findAll(); String expandGroups(const String& templ) const;
      bool limitHit() const;     // the last operation was stopped by the depth guard or the step budget
+
+   Limits: a match operation makes at most about ten million node visits and
+   uses at most 2 MB of stack (less on a thread with less room); a match
+   stopped by either reports no match and limitHit() is true. Texts longer
+   than INT_MAX - 2 characters never match (limitHit() is true).
 */

@@ -106,6 +106,9 @@ TEST(Patprobe, TextFileAndRepeat) {
   EXPECT_EQ(r.rc, 0);
   EXPECT_EQ(r.out, "groups 2\nwhole true\ngroup 0 0 28\ngroup 1 15 28\n");  // printed once
   EXPECT_EQ(r.err.rfind("ns_per_iter ", 0), 0u) << r.err;
+  r = probe("--repeat 1 whole a a");
+  EXPECT_EQ(r.out, "groups 1\nwhole true\ngroup 0 0 1\n");
+  EXPECT_EQ(r.err.rfind("ns_per_iter ", 0), 0u) << r.err;
   std::remove(file.c_str());
 }
 

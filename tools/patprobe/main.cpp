@@ -110,7 +110,7 @@ bool runOnce(const std::basic_string<Ch>& pattern, const std::basic_string<Ch>& 
 
 template <class Ch>
 int probe(const std::basic_string<Ch>& pattern, const std::basic_string<Ch>& text, unsigned long flags, bool whole,
-          unsigned long long repeat) {
+          unsigned long long repeat, bool timed) {
   std::string out;
   bool limit = false;
   auto t0 = std::chrono::steady_clock::now();
@@ -124,7 +124,7 @@ int probe(const std::basic_string<Ch>& pattern, const std::basic_string<Ch>& tex
   fputs(out.c_str(), stdout);
   fflush(stdout);
   if (limit) fputs("limit hit\n", stderr);
-  if (repeat > 1) {
+  if (timed) {
     double ns = std::chrono::duration<double, std::nano>(t1 - t0).count() / static_cast<double>(repeat);
     fprintf(stderr, "ns_per_iter %.0f\n", ns);
   }
@@ -137,6 +137,7 @@ int main(int argc, char** argv) {
   bool wide = false;
   unsigned long flags = 0;
   unsigned long long repeat = 1;
+  bool timed = false;
   const char* textFile = nullptr;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
@@ -151,7 +152,10 @@ int main(int argc, char** argv) {
       else if (!parseNumber(v, a == "--flags" ? 0xFFFFFFFFull : 1000000000ull, &n)) return usage("bad number");
       else if (a == "--flags") flags = static_cast<unsigned long>(n);
       else if (n == 0) return usage("--repeat needs at least 1");
-      else repeat = n;
+      else {
+        repeat = n;
+        timed = true;
+      }
     } else if (a == "--") {
       for (++i; i < argc; ++i) args.push_back(argv[i]);
     } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
@@ -175,8 +179,8 @@ int main(int argc, char** argv) {
   } else if (args.size() == 3) {
     text = args[2];
   }
-  if (!wide) return probe<char>(args[1], text, flags, whole, repeat);
+  if (!wide) return probe<char>(args[1], text, flags, whole, repeat, timed);
   std::wstring wpattern, wtext;
   if (!decodeUtf8(args[1], &wpattern) || !decodeUtf8(text, &wtext)) return usage("invalid UTF-8");
-  return probe<wchar_t>(wpattern, wtext, flags, whole, repeat);
+  return probe<wchar_t>(wpattern, wtext, flags, whole, repeat, timed);
 }
