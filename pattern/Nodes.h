@@ -179,17 +179,23 @@ template <class Ch> class NFACIQuoteNodeT : public NFAQuoteNodeT<Ch> {
 // What the continuation after a repetition needs at a position; lets loops
 // skip positions where it is certain to fail without visiting it.
 template <class Ch> struct NextFilter {
-  enum Kind : unsigned char { Any, Char, CIChar, EndOfText } kind = Any;
+  enum Kind : unsigned char { Any, Char, CIChar, Class, CIClass, EndOfText } kind = Any;
   Ch ch{};
+  bool inverse = false;
+  const CharSetT<Ch>* set = nullptr;
 
   bool allows(const MatchState<Ch>& m, int p) const {
     switch (kind) {
       case Char: return p < m.len && m.s[p] == ch;
       case CIChar: return p < m.len && patternchars::lower(m.s[p]) == ch;
+      case Class: return p < m.len && set->contains(m.s[p]) != inverse;
+      case CIClass: return p < m.len && set->contains(patternchars::lower(m.s[p])) != inverse;
       case EndOfText: return !m.wholeMode() || p == m.len;
       default: return true;
     }
   }
+  // Needs a character at the position (not an end-of-text test).
+  bool needsCharacter() const { return kind != Any && kind != EndOfText; }
 
   static NextFilter of(const NFANodeT<Ch>* n);
 };
@@ -268,17 +274,23 @@ template <class Ch> class NFAStartNodeT : public NFANodeT<Ch> {
   // An attempt at a position where the first character cannot match fails
   // at once, so it is not made.
   int attempt(MatchState<Ch>& m, int pos) const {
-    if (first.kind == NextFilter<Ch>::Char && !(pos < m.len && m.s[pos] == first.ch)) return -1;
+    if (first.needsCharacter() && !first.allows(m, pos)) return -1;
     return this->next->go(m, pos);
   }
   int candidate(MatchState<Ch>& m, int pos) const {
-    if (first.kind != NextFilter<Ch>::Char || pos >= m.len) return pos;
-    const Ch* hit;
-    if constexpr (std::is_same<Ch, char>::value)
-      hit = static_cast<const Ch*>(std::memchr(m.s + pos, first.ch, static_cast<size_t>(m.len - pos)));
-    else
-      hit = std::char_traits<Ch>::find(m.s + pos, static_cast<size_t>(m.len - pos), first.ch);
-    return hit ? static_cast<int>(hit - m.s) : m.len;
+    if (!first.needsCharacter() || pos >= m.len) return pos;
+    if (first.kind == NextFilter<Ch>::Char) {
+      const Ch* hit;
+      if constexpr (std::is_same<Ch, char>::value)
+        hit = static_cast<const Ch*>(std::memchr(m.s + pos, first.ch, static_cast<size_t>(m.len - pos)));
+      else
+        hit = std::char_traits<Ch>::find(m.s + pos, static_cast<size_t>(m.len - pos), first.ch);
+      return hit ? static_cast<int>(hit - m.s) : m.len;
+    }
+    int from = pos;
+    while (pos < m.len && !first.allows(m, pos)) ++pos;
+    m.charge(pos - from);
+    return pos;
   }
   NextFilter<Ch> first;
 };
@@ -856,6 +868,30 @@ template <class Ch> NextFilter<Ch> NextFilter<Ch>::of(const NFANodeT<Ch>* n) {
           f.ch = patternchars::lower(q->literal[0]);
         }
         return f;
+      }
+      case NodeKind::Class:
+      case NodeKind::CIClass: {
+        auto* c = static_cast<const NFAClassNodeT<Ch>*>(n);
+        f.kind = n->kind == NodeKind::Class ? Class : CIClass;
+        f.set = &c->members;
+        f.inverse = c->inverse;
+        return f;
+      }
+      case NodeKind::GreedyQuantifier:
+      case NodeKind::LazyQuantifier:
+      case NodeKind::PossessiveQuantifier: {
+        // At least one repetition of a single character: that character.
+        auto* q = static_cast<const NFAQuantifierNodeT<Ch>*>(n);
+        const NFANodeT<Ch>* atom = q->inner;
+        if (q->min < 1 || !atom || !atom->next || atom->next->kind != NodeKind::Accept || atom->next->next)
+          return f;
+        switch (atom->kind) {
+          case NodeKind::Char: case NodeKind::CIChar: case NodeKind::Class: case NodeKind::CIClass:
+            n = atom;
+            continue;
+          default:
+            return f;
+        }
       }
       case NodeKind::End:
         f.kind = EndOfText;

@@ -14,13 +14,20 @@ template <class Ch> BasicTextMatcher<Ch>* BasicPattern<Ch>::makeMatcher(const St
 
 template <class Ch> bool BasicPattern<Ch>::limitHit() const { return ownMatcher && ownMatcher->limitHit(); }
 
+// Made on first use: a pattern compiled only to make matchers (as the
+// component does per line) never pays for it.
+template <class Ch> BasicTextMatcher<Ch>* BasicPattern<Ch>::own() {
+  if (!ownMatcher) ownMatcher = new BasicTextMatcher<Ch>(this, String());
+  return ownMatcher;
+}
+
 template <class Ch> bool BasicPattern<Ch>::matchesText(const String& t) {
-  ownMatcher->setText(t);
+  own()->setText(t);
   return ownMatcher->matchesWhole();
 }
 
 template <class Ch> std::vector<typename BasicPattern<Ch>::String> BasicPattern<Ch>::findAll(const String& t) {
-  ownMatcher->setText(t);
+  own()->setText(t);
   return ownMatcher->findAll();
 }
 
@@ -29,7 +36,7 @@ std::vector<typename BasicPattern<Ch>::String> BasicPattern<Ch>::split(const Str
   // 0 (or a negative limit) means no limit.
   const size_t most = limit <= 0 ? static_cast<size_t>(INT_MAX) : static_cast<size_t>(limit);
   std::vector<String> pieces;
-  ownMatcher->setText(t);
+  own()->setText(t);
   int last = 0;
   while (pieces.size() < most && ownMatcher->findNext()) {
     int s = ownMatcher->groupStart(0), e = ownMatcher->groupEnd(0);
@@ -48,7 +55,7 @@ std::vector<typename BasicPattern<Ch>::String> BasicPattern<Ch>::split(const Str
 
 template <class Ch>
 typename BasicPattern<Ch>::String BasicPattern<Ch>::replace(const String& t, const String& replacement) {
-  ownMatcher->setText(t);
+  own()->setText(t);
   String out;
   int last = 0;
   while (ownMatcher->findNext()) {
@@ -71,7 +78,7 @@ std::pair<typename BasicPattern<Ch>::String, int> BasicPattern<Ch>::findNth(cons
                                                                             int n, unsigned long f) {
   std::unique_ptr<BasicPattern> p(compile(pattern, f));
   if (!p) return {String(), -1};
-  BasicTextMatcher<Ch>* m = p->ownMatcher;
+  BasicTextMatcher<Ch>* m = p->own();
   m->setText(t);
   int i = -1;
   while (i < n && m->findNext()) ++i;
@@ -127,6 +134,7 @@ template <class Ch> void BasicPattern<Ch>::dumpGraph() {
                                                                          bool, int, unsigned long);        \
   template BasicPattern<Ch>::String BasicPattern<Ch>::replace(const String&, const String&, const String&, \
                                                               unsigned long);                              \
-  template void BasicPattern<Ch>::dumpGraph();
+  template void BasicPattern<Ch>::dumpGraph();                                                              \
+  template BasicTextMatcher<Ch>* BasicPattern<Ch>::own();
 FWPATTERN_OPS(char)
 FWPATTERN_OPS(wchar_t)

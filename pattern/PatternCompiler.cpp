@@ -103,7 +103,7 @@ template <class Ch> BasicPattern<Ch>::~BasicPattern() {
 }
 
 template <class Ch> void* BasicPattern<Ch>::allocate(size_t size) {
-  const size_t align = alignof(std::max_align_t);
+  const size_t align = kNodeAlign;
   size = (size + align - 1) & ~(align - 1);
   if (arenaUsed + size <= kInlineArena) {
     void* p = arena + arenaUsed;
@@ -111,7 +111,8 @@ template <class Ch> void* BasicPattern<Ch>::allocate(size_t size) {
     return p;
   }
   if (blocks.empty() || blockUsed + size > blockSize) {
-    size_t want = blockSize ? blockSize * 2 : 4096;
+    // The first extra block is sized for the rest of the pattern text.
+    size_t want = blockSize ? blockSize * 2 : std::max<size_t>(1024, 48 * text.size());
     if (want > (size_t(1) << 20)) want = size_t(1) << 20;
     if (want < size) want = size;
     blocks.emplace_back(new unsigned char[want]);
@@ -126,6 +127,7 @@ template <class Ch> void* BasicPattern<Ch>::allocate(size_t size) {
 template <class Ch>
 template <class T, class... A>
 T* BasicPattern<Ch>::make(A&&... args) {
+  static_assert(alignof(T) <= kNodeAlign, "node blocks are aligned for pointers and 64-bit words");
   T* n = new (allocate(sizeof(T))) T(std::forward<A>(args)...);
   nodes.push_back(n);
   return n;
@@ -185,7 +187,6 @@ template <class Ch> BasicPattern<Ch>* BasicPattern<Ch>::compile(const String& so
   p->flags = f;
   for (Node* n : p->nodes)
     if (n->needsPrepare()) n->prepare();
-  p->ownMatcher = new BasicTextMatcher<Ch>(p, String());
   return p;
 }
 
@@ -511,7 +512,12 @@ template <class Ch> typename BasicPattern<Ch>::Node* BasicPattern<Ch>::parseEsca
     case 'G': ++pos; return make<NFAEndOfMatchNodeT<Ch>>();
     case 'Z': ++pos; return make<NFAEndOfInputNodeT<Ch>>(true);
     case 'z': ++pos; return make<NFAEndOfInputNodeT<Ch>>(false);
-    default: break;
+    case 'd': case 'D': case 's': case 'S': case 'w': case 'W': case 'p': case 'P': case 't': case 'n':
+    case 'r': case 'f': case 'a': case 'e': case '0': case 'x': case 'Q':
+      break;
+    default:  // any other escaped character stands for itself (\. \\ \( ...)
+      ++pos;
+      return make<NFACharNodeT<Ch>>(c);
   }
   Escape e = readEscape();
   if (error) return nullptr;

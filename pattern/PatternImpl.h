@@ -103,9 +103,10 @@ template <class Ch> class BasicPattern {
   CharSetT<Ch> lowered(const CharSetT<Ch>& set) const;
 
   void dumpGraph();
+  BasicTextMatcher<Ch>* own();
 
   std::vector<Node*> nodes;
-  BasicTextMatcher<Ch>* ownMatcher = nullptr;
+  BasicTextMatcher<Ch>* ownMatcher = nullptr;  // for the pattern's own operations
   Node* head = nullptr;
   String text;
   bool error = false;
@@ -116,8 +117,11 @@ template <class Ch> class BasicPattern {
 
   // Nodes are carved from blocks owned by the pattern: the first block lives
   // inside the object, so a short pattern costs one allocation.
-  static constexpr size_t kInlineArena = 2048;
-  alignas(std::max_align_t) unsigned char arena[kInlineArena];
+  // Small enough that the whole pattern object comes from the allocator's
+  // fast path for small blocks.
+  static constexpr size_t kInlineArena = 704;
+  static constexpr size_t kNodeAlign = 8;
+  alignas(kNodeAlign) unsigned char arena[kInlineArena];
   size_t arenaUsed = 0;
   size_t blockUsed = 0;
   size_t blockSize = 0;
