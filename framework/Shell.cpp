@@ -12,9 +12,12 @@ std::string RunCommand(const std::string& command) {
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return "ERROR";
   std::string output;
-  char buffer[128];
-  // A read error ends the loop like end of stream; what was read is kept.
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+  char buffer[4096];
+  // Every byte as the command wrote it: a NUL byte must not cut the rest of
+  // its line, line end included, and so merge it with the next line. A read
+  // error ends the loop like end of stream; what was read is kept.
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
   pclose(pipe);
   return output;
 }
