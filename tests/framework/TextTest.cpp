@@ -13,6 +13,14 @@ TEST(RunCommand, ReturnsWholeOutputAcrossLongLines) {
   EXPECT_EQ(output, long_line + "\nsecond\nlast");
 }
 
+// A NUL byte in tool output must not swallow the rest of its line and its
+// line end, which would run the next line into it.
+TEST(RunCommand, KeepsNulBytesAndTheLineEndAfterThem) {
+  const char expected[] = "Flash Image : 2.10\0\377 x\nPort Name : 21\n";
+  EXPECT_EQ(RunCommand("printf 'Flash Image : 2.10\\000\\377 x\\nPort Name : 21\\n'"),
+            std::string(expected, sizeof expected - 1));
+}
+
 TEST(RunCommand, EmptyOutputAndNoStandardError) {
   EXPECT_EQ(RunCommand("true"), "");
   EXPECT_EQ(RunCommand("echo hidden 1>&2"), "");
