@@ -90,3 +90,20 @@ TEST(WidePattern, NodeNamesAreTheWideOnes) {
   EXPECT_TRUE(dynamic_cast<const NFASubStartUNode*>(head->next));
   EXPECT_TRUE(dynamic_cast<const NFACharUNode*>(head->next->next));
 }
+
+TEST(WidePattern, NamesAndCacheAreSeparateFromTheNarrowOnes) {
+  ASSERT_TRUE(WidePattern::registerName(L"ver", L"\\d+(?:\\.\\d+)*"));
+  EXPECT_EQ(w(L"v{ver}", L"v1.20.3"), "[0,7)");
+  EXPECT_EQ(pt::whole("v{ver}", "v1.20.3"), "error");
+  WidePattern::clearNames();
+  EXPECT_EQ(w(L"v{ver}", L"v1"), "error");
+
+  WidePattern* a = WidePattern::compileCached(L"x+", 0);
+  Pattern* b = Pattern::compileCached("x+", IGNORE_CASE);
+  ASSERT_TRUE(a);
+  ASSERT_TRUE(b);
+  EXPECT_FALSE(a->matchesText(L"XX"));
+  EXPECT_TRUE(b->matchesText("XX"));
+  WidePattern::clearCache();
+  Pattern::clearCache();
+}
