@@ -34,6 +34,9 @@ class CBaseCmp {
   int IdentifyOs(const std::string& redhat_release, const std::string& suse_release);
 
   int CompareVersions(const std::wstring& a, const std::wstring& b);
+  // The action word for a comparison of the package version with the
+  // active one: 1 "upgrade", -1 "downgrade", 0 "rewrite".
+  static const wchar_t* ActionWord(int order);
   int ActionSummary() const;
   bool HasDevices() const;
   std::wstring AdapterKey(size_t index) const;

@@ -47,3 +47,7 @@ int CBaseCmp::CompareVersions(const std::wstring& a, const std::wstring& b) {
     if (order > 0) return 1;
   }
 }
+
+const wchar_t* CBaseCmp::ActionWord(int order) {
+  return order > 0 ? L"upgrade" : (order < 0 ? L"downgrade" : L"rewrite");
+}

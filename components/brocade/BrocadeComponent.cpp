@@ -40,8 +40,7 @@ void CComponent::DiscoverDevices() {
     item.version = ref.bios;
     item.active_version =
         NormalizeVersion(Widen(ComponentText::FieldText(entry->option_rom_version)));
-    int order = CompareVersions(item.version, item.active_version);
-    item.action = order > 0 ? L"upgrade" : (order < 0 ? L"downgrade" : L"rewrite");
+    item.action = ActionWord(CompareVersions(item.version, item.active_version));
     item.duration = ref.duration;
     item.shared = L"no";
 

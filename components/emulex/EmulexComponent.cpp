@@ -64,10 +64,6 @@ SplitParts SplitAtFirstNonDigit(const std::wstring& text) {
   return parts;
 }
 
-const wchar_t* ActionWord(int order) {
-  return order > 0 ? L"upgrade" : (order < 0 ? L"downgrade" : L"rewrite");
-}
-
 }  // namespace
 
 CComponent::CComponent() = default;

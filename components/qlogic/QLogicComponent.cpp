@@ -106,8 +106,7 @@ void CComponent::DiscoverDevices() {
       for (size_t slot = 0; slot < searched; ++slot)
         if (slots[slot].port_name == port_wwn) item.active_version = slots[slot].flash_image;
     }
-    int order = CompareVersions(item.version, item.active_version);
-    item.action = order > 0 ? L"upgrade" : (order < 0 ? L"downgrade" : L"rewrite");
+    item.action = ActionWord(CompareVersions(item.version, item.active_version));
     item.duration = ref.duration;
     item.shared = L"no";
 
