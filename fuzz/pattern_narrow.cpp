@@ -7,6 +7,17 @@
 
 #include "fuzz/PatternExercise.h"
 
+// Named patterns the inputs can reference as {n}, {w}, {a} and {b}; a
+// and b name each other, so expanding either never ends by itself.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  Pattern::registerName("n", "\\d+");
+  Pattern::registerName("w", "[a-z]+(?:\\.[a-z]+)*");
+  Pattern::registerName("a", "x");
+  Pattern::registerName("b", "{a}|y");
+  Pattern::registerName("a", "({b})z");
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   const unsigned long flags = data[0] & 31u;
