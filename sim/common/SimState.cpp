@@ -147,4 +147,18 @@ std::string CanonicalPath(const std::string& path) {
   return result + path.substr(slash + 1);
 }
 
+bool TextOf(const nlohmann::json& value, std::string& out) {
+  if (value.is_string()) {
+    out = value.get<std::string>();
+    return true;
+  }
+  if (!value.is_array()) return false;
+  out.clear();
+  for (const nlohmann::json& line : value) {
+    if (!line.is_string()) return false;
+    out += line.get<std::string>() + "\n";
+  }
+  return true;
+}
+
 }  // namespace SimState

@@ -20,6 +20,9 @@ bool ReadJsonFile(const std::string& path, nlohmann::json& out, std::string& err
 // Writes through a temporary file and a rename, so readers never see half.
 bool WriteJsonFile(const std::string& path, const nlohmann::json& value, std::string& error);
 
+// A text given as a string, or as an array of lines each ended by "\n".
+bool TextOf(const nlohmann::json& value, std::string& out);
+
 bool ReadTextFile(const std::string& path, std::string& out);
 bool WriteTextFile(const std::string& path, const std::string& text);
 bool AppendTextFile(const std::string& path, const std::string& text);

@@ -80,21 +80,6 @@ bool Whiteout(const std::string& upper_path) {
   return true;
 }
 
-// A text given as a string, or as an array of lines each ended by "\n".
-bool TextOf(const json& value, std::string& out) {
-  if (value.is_string()) {
-    out = value.get<std::string>();
-    return true;
-  }
-  if (!value.is_array()) return false;
-  out.clear();
-  for (const json& line : value) {
-    if (!line.is_string()) return false;
-    out += line.get<std::string>() + "\n";
-  }
-  return true;
-}
-
 bool SafeName(const std::string& text) {
   if (text.empty() || text == "." || text == "..") return false;
   for (char c : text)
@@ -172,7 +157,7 @@ bool BuildEtc(const Layout& l, const json& scenario) {
 
   if (scenario.contains("hba_conf")) {
     std::string text;
-    if (!TextOf(scenario["hba_conf"], text)) return Fail("hba_conf must be a text or a list of lines");
+    if (!SimState::TextOf(scenario["hba_conf"], text)) return Fail("hba_conf must be a text or a list of lines");
     if (!WriteFile(l.etc() + "/hba.conf", text)) return false;
   } else if (Exists(FwPaths::kHbaConf) && !Whiteout(l.etc() + "/hba.conf")) {
     return false;
@@ -183,7 +168,7 @@ bool BuildEtc(const Layout& l, const json& scenario) {
     std::string upper, text;
     if (!UpperFor(l, it.key(), upper) || upper.compare(0, l.etc().size(), l.etc()) != 0)
       return Fail("release file " + it.key() + " must lie under /etc");
-    if (!TextOf(*it, text)) return Fail("release file " + it.key() + " must be a text or a list of lines");
+    if (!SimState::TextOf(*it, text)) return Fail("release file " + it.key() + " must be a text or a list of lines");
     if (!WriteFile(upper, text)) return false;
   }
   for (const char* known : {FwPaths::kRedHatRelease, FwPaths::kSuseRelease})
@@ -282,7 +267,7 @@ bool BuildDevice(const Layout& l, const json& device, std::set<std::string>& see
   }
   for (auto it = raw.begin(); it != raw.end(); ++it) {
     std::string text;
-    if (!SafeName(it.key()) || !TextOf(*it, text)) return Fail("bad raw sysfs file " + it.key());
+    if (!SafeName(it.key()) || !SimState::TextOf(*it, text)) return Fail("bad raw sysfs file " + it.key());
     if (!WriteFile(dir + "/" + it.key(), text)) return false;
   }
   if (!device.contains("path")) {
@@ -359,13 +344,13 @@ bool BuildPackage(const Layout& l, const json& scenario) {
   if (!MakeDirs(l.pkg())) return false;
   if (scenario.contains("reference_xml")) {
     std::string text;
-    if (!TextOf(scenario["reference_xml"], text)) return Fail("reference_xml must be a text or a list of lines");
+    if (!SimState::TextOf(scenario["reference_xml"], text)) return Fail("reference_xml must be a text or a list of lines");
     if (!WriteFile(l.pkg() + "/" + FwPaths::kReferenceXml, text)) return false;
   }
   const json& files = SimState::GetObject(scenario, "package_files");
   for (auto it = files.begin(); it != files.end(); ++it) {
     std::string text;
-    if (!SafeRelative(it.key()) || !TextOf(*it, text)) return Fail("bad package file " + it.key());
+    if (!SafeRelative(it.key()) || !SimState::TextOf(*it, text)) return Fail("bad package file " + it.key());
     if (!WriteFile(l.pkg() + "/" + it.key(), text)) return false;
   }
   const json& tools = SimState::GetObject(scenario, "tools");
@@ -385,7 +370,7 @@ bool BuildLog(const Layout& l, const json& scenario) {
   if (!MakeDirs(l.root + "/qmx")) return false;
   if (!scenario.contains("log_seed")) return true;
   std::string text;
-  if (!TextOf(scenario["log_seed"], text)) return Fail("log_seed must be a text or a list of lines");
+  if (!SimState::TextOf(scenario["log_seed"], text)) return Fail("log_seed must be a text or a list of lines");
   return WriteFile(l.root + "/qmx/Component.log", text);
 }
 

@@ -39,6 +39,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/common/SimState.h"
+
 extern char** environ;
 
 using nlohmann::json;
@@ -50,29 +52,6 @@ struct Options {
   std::vector<std::string> wrap;
   bool real_sys = false, keep = false;
 };
-
-bool ReadFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  out = s.str();
-  return true;
-}
-
-bool TextOf(const json& value, std::string& out) {
-  if (value.is_string()) {
-    out = value.get<std::string>();
-    return true;
-  }
-  if (!value.is_array()) return false;
-  out.clear();
-  for (const json& line : value) {
-    if (!line.is_string()) return false;
-    out += line.get<std::string>() + "\n";
-  }
-  return true;
-}
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -201,7 +180,7 @@ bool IsExecutable(const std::string& path) {
 
 int CheckScenario(const Options& o) {
   std::string text;
-  if (!ReadFile(o.scenario, text)) {
+  if (!SimState::ReadTextFile(o.scenario, text)) {
     std::printf("ERROR cannot read %s\n", o.scenario.c_str());
     return 2;
   }
@@ -223,7 +202,7 @@ int CheckScenario(const Options& o) {
   const std::string short_name = o.scenario.substr(o.scenario.rfind('/') + 1);
 
   std::string previous_log;
-  if (scenario.contains("log_seed")) TextOf(scenario["log_seed"], previous_log);
+  if (scenario.contains("log_seed")) SimState::TextOf(scenario["log_seed"], previous_log);
   std::map<std::string, size_t> seen_calls;
   int failures = 0;
 
@@ -283,8 +262,8 @@ int CheckScenario(const Options& o) {
     bool timed_out = false;
     const int code = Spawn(argv, out_file, err_file, IntOr(run, "timeout_seconds", 120), timed_out);
     std::string out, err;
-    ReadFile(out_file, out);
-    ReadFile(err_file, err);
+    SimState::ReadTextFile(out_file, out);
+    SimState::ReadTextFile(err_file, err);
 
     if (code == -1) check.Fail("cannot start " + o.sandbox);
     if (timed_out) check.Fail("did not finish in time (killed)");
@@ -292,11 +271,11 @@ int CheckScenario(const Options& o) {
     if (run.contains("exit_code") && run["exit_code"].is_number_integer() && run["exit_code"].get<int>() != code)
       check.Fail("exit code " + std::to_string(code) + ", expected " + std::to_string(run["exit_code"].get<int>()));
     std::string expected;
-    if (run.contains("stdout") && TextOf(run["stdout"], expected)) check.Text("stdout", expected, out);
-    if (run.contains("stderr") && TextOf(run["stderr"], expected)) check.Text("stderr", expected, err);
+    if (run.contains("stdout") && SimState::TextOf(run["stdout"], expected)) check.Text("stdout", expected, out);
+    if (run.contains("stderr") && SimState::TextOf(run["stderr"], expected)) check.Text("stderr", expected, err);
 
     std::string log;
-    ReadFile(out_dir + "/Component.log", log);
+    SimState::ReadTextFile(out_dir + "/Component.log", log);
     std::string appended = log;
     if (log.compare(0, previous_log.size(), previous_log) == 0) {
       appended = log.substr(previous_log.size());
@@ -304,7 +283,7 @@ int CheckScenario(const Options& o) {
       check.Fail("the log lost what earlier runs had written");
     }
     previous_log = log;
-    if (run.contains("log") && TextOf(run["log"], expected)) check.Text("log (appended by this run)", expected, appended);
+    if (run.contains("log") && SimState::TextOf(run["log"], expected)) check.Text("log (appended by this run)", expected, appended);
     if (run.contains("log_in_order") && run["log_in_order"].is_array()) {
       const std::vector<std::string> lines = SplitLines(appended);
       size_t at = 0;
@@ -324,7 +303,7 @@ int CheckScenario(const Options& o) {
     std::map<std::string, std::vector<std::string>> calls;
     for (const char* tool : {"zvqlafwupdate", "elxflash", "bcu_bootupdate", "libraries"}) {
       std::string record;
-      ReadFile(out_dir + "/records/" + tool + ".txt", record);
+      SimState::ReadTextFile(out_dir + "/records/" + tool + ".txt", record);
       std::vector<std::string> lines;
       size_t start = 0;
       while (start < record.size()) {
@@ -340,7 +319,7 @@ int CheckScenario(const Options& o) {
     if (run.contains("tool_calls") && run["tool_calls"].is_object()) {
       for (auto it = run["tool_calls"].begin(); it != run["tool_calls"].end(); ++it) {
         std::string want, got;
-        if (!TextOf(*it, want)) continue;
+        if (!SimState::TextOf(*it, want)) continue;
         for (const std::string& line : calls[it.key()]) got += line + "\n";
         check.Text("arguments received by " + it.key(), want, got);
       }
@@ -367,7 +346,7 @@ int CheckScenario(const Options& o) {
     if (run.contains("reports") && run["reports"].is_object()) {
       for (auto it = run["reports"].begin(); it != run["reports"].end(); ++it) {
         std::string report;
-        const bool present = ReadFile(out_dir + "/package/" + it.key(), report);
+        const bool present = SimState::ReadTextFile(out_dir + "/package/" + it.key(), report);
         if (it->is_null()) {
           if (present) check.Fail("report " + it.key() + " was written but should not be");
           continue;
@@ -376,11 +355,11 @@ int CheckScenario(const Options& o) {
           check.Fail("report " + it.key() + " was not written");
           continue;
         }
-        if (TextOf(*it, expected)) check.Text("report " + it.key(), expected, report);
+        if (SimState::TextOf(*it, expected)) check.Text("report " + it.key(), expected, report);
       }
     }
     std::string listing;
-    ReadFile(out_dir + "/package.list", listing);
+    SimState::ReadTextFile(out_dir + "/package.list", listing);
     const std::vector<std::string> files = SplitLines(listing);
     auto listed = [&](const std::string& f) {
       for (const std::string& l : files)
