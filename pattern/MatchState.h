@@ -1,7 +1,10 @@
 #pragma once
 // The state one match operation reads and writes. It lives in the matcher;
 // the nodes of a compiled graph hold none, so one graph serves many matchers.
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <new>
 
 namespace patternlimits {
 // Node visits allowed per match operation before it is stopped.
@@ -11,6 +14,11 @@ constexpr long long kStepBudget = 10000000;
 constexpr uintptr_t kStackBudget = 2u * 1024u * 1024u;
 // Kept free below the deepest match frame for whatever the caller needs.
 constexpr uintptr_t kStackReserve = 64u * 1024u;
+// Node visits an operation makes before it starts remembering failures, so
+// ordinary lines never pay for the memo.
+constexpr long long kMemoAfter = 10000;
+// Most (node, position) bits the memo of one operation may take (8 MB).
+constexpr size_t kMemoBits = size_t(64) << 20;
 }  // namespace patternlimits
 
 template <class Ch> struct MatchState {
@@ -35,12 +43,24 @@ template <class Ch> struct MatchState {
   uintptr_t stackLimit = patternlimits::kStackBudget;
   bool limitHit = false;
 
+  // Failure memo: one bit per (node, position) that is known to fail in this
+  // operation. Only for patterns whose nodes read no recorded state, where a
+  // node's result depends on the position alone. Null while off.
+  uint64_t* failed = nullptr;
+  size_t failedStride = 0;  // len + 1
+  int memoNodes = 0;        // node count of an eligible pattern, else 0
+  long long memoAfter = -1;  // steps before the memo starts; negative: never
+  // enter() looks past the counter only once steps exceed this.
+  long long checkpoint = patternlimits::kStepBudget;
+  uint64_t* memoBuf = nullptr;  // owned; kept for the next operation
+  size_t memoWords = 0;
+
   bool wholeMode() const { return (mode & 1u) != 0; }
 
   // Called before every node visit; false once a limit has stopped the
   // operation, after which every further visit is refused too.
   bool enter() {
-    if (++steps > stepBudget) return stop();
+    if (++steps > checkpoint && !pastCheckpoint()) return false;
     uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     if (stackBase > here && stackBase - here > stackLimit) return stop();
     return true;
@@ -49,13 +69,68 @@ template <class Ch> struct MatchState {
   bool stop() {
     limitHit = true;
     stepBudget = 0;
+    checkpoint = 0;
     steps = 1;
     return false;
+  }
+
+  // Ready for an operation on len characters: budget full, memo off.
+  void startOperation(long long memoThreshold) {
+    limitHit = false;
+    steps = 0;
+    stepBudget = patternlimits::kStepBudget;
+    failed = nullptr;
+    memoAfter = memoNodes > 0 ? memoThreshold : -1;
+    checkpoint = memoAfter >= 0 && memoAfter < stepBudget ? memoAfter : stepBudget;
+  }
+
+  bool known(int id, int pos) const {
+    size_t bit = static_cast<size_t>(id) * failedStride + static_cast<size_t>(pos);
+    return (failed[bit >> 6] >> (bit & 63)) & 1u;
+  }
+  void remember(int id, int pos) {
+    size_t bit = static_cast<size_t>(id) * failedStride + static_cast<size_t>(pos);
+    failed[bit >> 6] |= uint64_t(1) << (bit & 63);
+  }
+  bool inMemo(int id, int pos) const { return id >= 0 && id < memoNodes && pos >= 0 && pos <= len; }
+
+  void releaseMemo() {
+    delete[] memoBuf;
+    memoBuf = nullptr;
+    memoWords = 0;
+    failed = nullptr;
   }
 
   // Characters scanned by a repetition loop cost a fraction of a visit, so
   // no loop runs unbounded either; the next visit enforces the budget.
   void charge(long long scanned) { steps += scanned >> 4; }
+
+ private:
+  // Past the budget: stop. Past the memo threshold: switch the memo on,
+  // unless it would take more than its cap (the budget still bounds the
+  // operation then).
+  bool pastCheckpoint() {
+    if (steps > stepBudget) return stop();
+    checkpoint = stepBudget;
+    if (memoAfter < 0 || failed) return true;
+    memoAfter = -1;
+    size_t stride = static_cast<size_t>(len) + 1;
+    size_t nodes = static_cast<size_t>(memoNodes);
+    if (nodes == 0 || stride > patternlimits::kMemoBits / nodes) return true;
+    size_t words = (nodes * stride + 63) / 64;
+    if (words > memoWords) {
+      delete[] memoBuf;
+      memoBuf = new (std::nothrow) uint64_t[words];
+      memoWords = memoBuf ? words : 0;
+      if (!memoBuf) return true;
+    }
+    std::memset(memoBuf, 0, words * sizeof(uint64_t));
+    failedStride = stride;
+    failed = memoBuf;
+    return true;
+  }
+
+ public:
 
   void clearGroups() {
     searchStart = 0;

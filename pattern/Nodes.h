@@ -71,11 +71,20 @@ template <class Ch> class NFANodeT {
   // Run once the graph is linked: lets nodes look at their neighbours.
   virtual void prepare() {}
 
-  // A visit: refused once the operation has hit a limit.
-  int go(State& m, int pos) const { return m.enter() ? match(m, pos) : -1; }
+  // A visit: refused once the operation has hit a limit. With the memo on,
+  // a node that failed at a position is not tried there again.
+  int go(State& m, int pos) const {
+    if (!m.enter()) return -1;
+    if (!m.failed || !m.inMemo(id, pos)) return match(m, pos);
+    if (m.known(id, pos)) return -1;
+    int r = match(m, pos);
+    if (r == -1 && !m.limitHit) m.remember(id, pos);
+    return r;
+  }
 
   NFANodeT* next = nullptr;
   const NodeKind kind;
+  int id = -1;  // index in the pattern's node set
 
  protected:
   virtual void dumpNode(int indent) const;

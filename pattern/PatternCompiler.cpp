@@ -187,7 +187,65 @@ template <class Ch> BasicPattern<Ch>* BasicPattern<Ch>::compile(const String& so
   p->flags = f;
   for (Node* n : p->nodes)
     if (n->needsPrepare()) n->prepare();
+  for (size_t i = 0; i < p->nodes.size(); ++i) p->nodes[i]->id = static_cast<int>(i);
+  if (p->stateless()) p->memoNodes = static_cast<int>(p->nodes.size());
   return p;
+}
+
+// True when every node's result depends on the position alone: nothing
+// reads groups or loop counts, \G (whose anchor moves between the attempts
+// of one search) is absent, and no capturing group sits where its values
+// outlive a failed path (inside a look-ahead or an independent group).
+template <class Ch> bool BasicPattern<Ch>::stateless() const {
+  std::vector<const Node*> inners;
+  for (const Node* n : nodes) {
+    switch (n->kind) {
+      case NodeKind::Reference: case NodeKind::GroupLoop: case NodeKind::GroupLoopPrologue:
+      case NodeKind::EndOfMatch:
+        return false;
+      case NodeKind::LookAhead:
+        inners.push_back(static_cast<const NFALookAheadNodeT<Ch>*>(n)->inner);
+        break;
+      case NodeKind::PossessiveQuantifier:
+        inners.push_back(static_cast<const NFAQuantifierNodeT<Ch>*>(n)->inner);
+        break;
+      default:
+        break;
+    }
+  }
+  std::vector<char> seen(nodes.size(), 0);
+  std::vector<const Node*> todo;
+  for (const Node* start : inners) {
+    todo.push_back(start);
+    while (!todo.empty()) {
+      const Node* n = todo.back();
+      todo.pop_back();
+      if (!n || n->id < 0 || static_cast<size_t>(n->id) >= seen.size() || seen[n->id]) continue;
+      seen[n->id] = 1;
+      switch (n->kind) {
+        case NodeKind::GroupHead:
+          if (static_cast<const NFAGroupHeadNodeT<Ch>*>(n)->groupIndex > 0) return false;
+          break;
+        case NodeKind::GroupTail:
+          if (static_cast<const NFAGroupTailNodeT<Ch>*>(n)->groupIndex > 0) return false;
+          break;
+        case NodeKind::Or:
+          todo.push_back(static_cast<const NFAOrNodeT<Ch>*>(n)->left);
+          todo.push_back(static_cast<const NFAOrNodeT<Ch>*>(n)->right);
+          break;
+        case NodeKind::LookAhead:
+          todo.push_back(static_cast<const NFALookAheadNodeT<Ch>*>(n)->inner);
+          break;
+        case NodeKind::GreedyQuantifier: case NodeKind::LazyQuantifier: case NodeKind::PossessiveQuantifier:
+          todo.push_back(static_cast<const NFAQuantifierNodeT<Ch>*>(n)->inner);
+          break;
+        default:
+          break;
+      }
+      todo.push_back(n->next);
+    }
+  }
+  return true;
 }
 
 template <class Ch>

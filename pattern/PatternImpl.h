@@ -62,6 +62,10 @@ template <class Ch> class BasicPattern {
   const Node* getHead() const { return head; }
   // The last operation run through this pattern's own matcher hit a limit.
   bool limitHit() const;
+  // No node reads recorded state (back-references, repeated groups, \G,
+  // groups inside a look-ahead or an independent group), so a long match
+  // operation may remember where nodes failed.
+  bool remembersFailures() const { return memoNodes > 0; }
 
   // The node set: every node made while compiling, owned here.
   bool containsNode(const Node* n) const;
@@ -104,6 +108,7 @@ template <class Ch> class BasicPattern {
 
   void dumpGraph();
   BasicTextMatcher<Ch>* own();
+  bool stateless() const;
 
   std::vector<Node*> nodes;
   BasicTextMatcher<Ch>* ownMatcher = nullptr;  // for the pattern's own operations
@@ -114,6 +119,7 @@ template <class Ch> class BasicPattern {
   int groupCount = 0;
   int nonCaptureCount = 0;
   unsigned long flags = 0;
+  int memoNodes = 0;  // node count when failures may be remembered, else 0
 
   // Nodes are carved from blocks owned by the pattern: the first block lives
   // inside the object, so a short pattern costs one allocation.
@@ -156,9 +162,13 @@ template <class Ch> class BasicTextMatcher {
   // and reported no match.
   bool limitHit() const { return state.limitHit; }
   const String& getText() const { return text; }
+  // Node visits an operation makes before it starts remembering failures
+  // (negative: never). A tuning knob; results are the same either way.
+  void setMemoThreshold(long long steps) { memoThreshold = steps; }
 
  private:
   int run(int from);
+  long long memoThreshold = patternlimits::kMemoAfter;
 
   BasicPattern<Ch>* pattern;
   String text;

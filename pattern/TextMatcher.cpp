@@ -55,18 +55,18 @@ BasicTextMatcher<Ch>::BasicTextMatcher(BasicPattern<Ch>* p, const String& t) : p
   state.loopSavedCounts = store + 4 * slots + n;
   state.groupCount = g;
   state.nonCaptureCount = n;
+  state.memoNodes = p->memoNodes;
   // Before any operation every group reads as the empty text at offset 0.
   for (int i = 0; i < g; ++i) state.groupStarts[i] = state.groupEnds[i] = 0;
 }
 
 template <class Ch> BasicTextMatcher<Ch>::~BasicTextMatcher() {
   if (store != inlineStore) delete[] store;
+  state.releaseMemo();
 }
 
 template <class Ch> int BasicTextMatcher<Ch>::run(int from) {
-  state.limitHit = false;
-  state.steps = 0;
-  state.stepBudget = patternlimits::kStepBudget;
+  state.startOperation(memoThreshold);
   if (text.size() > static_cast<size_t>(INT_MAX - 2)) {  // offsets are ints
     state.limitHit = true;
     return -1;
@@ -76,6 +76,7 @@ template <class Ch> int BasicTextMatcher<Ch>::run(int from) {
   state.stackBase = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
   state.stackLimit = stackLimitFrom(state.stackBase);
   int r = pattern->head->match(state, from);
+  state.failed = nullptr;
   if (state.limitHit) {
     state.groupStarts[0] = -1;
     state.groupEnds[0] = -1;
