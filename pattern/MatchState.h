@@ -50,17 +50,18 @@ template <class Ch> struct MatchState {
   size_t failedStride = 0;  // len + 1
   int memoNodes = 0;        // node count of an eligible pattern, else 0
   long long memoAfter = -1;  // steps before the memo starts; negative: never
-  // enter() looks past the counter only once steps exceed this.
+  // A visit looks past the counter only once steps exceed this; while the
+  // memo is on, at every visit.
   long long checkpoint = patternlimits::kStepBudget;
   uint64_t* memoBuf = nullptr;  // owned; kept for the next operation
   size_t memoWords = 0;
 
   bool wholeMode() const { return (mode & 1u) != 0; }
 
-  // Called before every node visit; false once a limit has stopped the
-  // operation, after which every further visit is refused too.
-  bool enter() {
-    if (++steps > checkpoint && !pastCheckpoint()) return false;
+  // Every node visit counts a step, and once steps pass the checkpoint
+  // calls pastCheckpoint(); both, and stackRoom(), are false once a limit
+  // has stopped the operation, after which every further visit is refused.
+  bool stackRoom() {
     uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     if (stackBase > here && stackBase - here > stackLimit) return stop();
     return true;
@@ -105,14 +106,14 @@ template <class Ch> struct MatchState {
   // no loop runs unbounded either; the next visit enforces the budget.
   void charge(long long scanned) { steps += scanned >> 4; }
 
- private:
   // Past the budget: stop. Past the memo threshold: switch the memo on,
   // unless it would take more than its cap (the budget still bounds the
   // operation then).
   bool pastCheckpoint() {
     if (steps > stepBudget) return stop();
+    if (failed) return true;
     checkpoint = stepBudget;
-    if (memoAfter < 0 || failed) return true;
+    if (memoAfter < 0) return true;
     memoAfter = -1;
     size_t stride = static_cast<size_t>(len) + 1;
     size_t nodes = static_cast<size_t>(memoNodes);
@@ -127,10 +128,9 @@ template <class Ch> struct MatchState {
     std::memset(memoBuf, 0, words * sizeof(uint64_t));
     failedStride = stride;
     failed = memoBuf;
+    checkpoint = -1;  // every visit now consults the memo
     return true;
   }
-
- public:
 
   void clearGroups() {
     searchStart = 0;

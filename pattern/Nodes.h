@@ -74,7 +74,20 @@ template <class Ch> class NFANodeT {
   // A visit: refused once the operation has hit a limit. With the memo on,
   // a node that failed at a position is not tried there again.
   int go(State& m, int pos) const {
-    if (!m.enter()) return -1;
+    if (__builtin_expect(++m.steps > m.checkpoint, 0)) return goPastCheckpoint(m, pos);
+    if (!m.stackRoom()) return -1;
+    return match(m, pos);
+  }
+
+  NFANodeT* next = nullptr;
+  const NodeKind kind;
+  int id = -1;  // index in the pattern's node set
+
+ private:
+  // Out of line, so the ordinary visit above stays small enough to inline:
+  // the budget, the memo's start, and every visit while the memo is on.
+  __attribute__((noinline)) int goPastCheckpoint(State& m, int pos) const {
+    if (!m.pastCheckpoint() || !m.stackRoom()) return -1;
     if (!m.failed || !m.inMemo(id, pos)) return match(m, pos);
     if (m.known(id, pos)) return -1;
     int r = match(m, pos);
@@ -82,9 +95,7 @@ template <class Ch> class NFANodeT {
     return r;
   }
 
-  NFANodeT* next = nullptr;
-  const NodeKind kind;
-  int id = -1;  // index in the pattern's node set
+ public:
 
  protected:
   virtual void dumpNode(int indent) const;
@@ -263,7 +274,7 @@ template <class Ch> class NFAStartNodeT : public NFANodeT<Ch> {
         m.groupStarts[0] = -1;
         return -1;
       }
-      return this->next->go(m, 0);
+      return attempt(m, 0);
     }
     int r = attempt(m, pos);
     while (r == -1 && pos < m.len && !m.limitHit) {

@@ -149,6 +149,7 @@ template <class Ch> int BasicTextMatcher<Ch>::groupEnd(int i) const {
 template <class Ch>
 std::vector<typename BasicTextMatcher<Ch>::String> BasicTextMatcher<Ch>::groupTexts(bool includeWholeMatch) const {
   std::vector<String> out;
+  out.reserve(static_cast<size_t>(state.groupCount));
   for (int i = includeWholeMatch ? 0 : 1; i < state.groupCount; ++i) out.push_back(groupText(i));
   return out;
 }
