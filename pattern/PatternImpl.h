@@ -144,6 +144,9 @@ template <class Ch> class BasicTextMatcher {
   ~BasicTextMatcher();
   BasicTextMatcher(const BasicTextMatcher&) = delete;
   BasicTextMatcher& operator=(const BasicTextMatcher&) = delete;
+  // A freed matcher's block is kept for the next one made on the thread.
+  static void* operator new(size_t size);
+  static void operator delete(void* block, size_t size) noexcept;
 
   bool matchesWhole();
   bool findFirst();

@@ -187,3 +187,51 @@ TEST(PatternRobustness, ExhaustedSearchNeverStartsBeforeTheText) {
   for (int i = 0; i < 3; ++i) EXPECT_FALSE(m->findNext());
   EXPECT_GE(m->groupStart(0), -1);
 }
+
+namespace {
+
+struct MatcherHandOver {
+  Pattern* pattern;
+  TextMatcher* made = nullptr;  // made here, freed by another thread
+  bool ok = false;
+};
+
+void* makeAndMatch(void* arg) {
+  auto* h = static_cast<MatcherHandOver*>(arg);
+  bool ok = true;
+  for (int i = 0; i < 200; ++i) {
+    std::unique_ptr<TextMatcher> m(h->pattern->makeMatcher("HBA Instance  : " + std::to_string(i)));
+    ok = ok && m->matchesWhole() && m->groupText(1) == std::to_string(i);
+  }
+  h->made = h->pattern->makeMatcher("HBA Instance : last");
+  h->ok = ok;
+  return nullptr;
+}
+
+}  // namespace
+
+// Matcher blocks are reused per thread: matchers made and freed on several
+// threads, and freed on another thread than the one that made them, stay
+// separate and correct.
+TEST(PatternRobustness, MatchersMadeAndFreedAcrossThreads) {
+  std::unique_ptr<Pattern> p(Pattern::compile("HBA Instance.*: (.+).*", DOT_ALL));
+  ASSERT_TRUE(p);
+  MatcherHandOver runs[4];
+  pthread_t threads[4];
+  for (int k = 0; k < 4; ++k) {
+    runs[k].pattern = p.get();
+    ASSERT_EQ(pthread_create(&threads[k], nullptr, makeAndMatch, &runs[k]), 0);
+  }
+  for (int k = 0; k < 4; ++k) ASSERT_EQ(pthread_join(threads[k], nullptr), 0);
+  std::unique_ptr<TextMatcher> here(p->makeMatcher("HBA Instance : 7"));
+  for (auto& r : runs) {
+    EXPECT_TRUE(r.ok);
+    ASSERT_NE(r.made, nullptr);
+    EXPECT_NE(r.made, here.get());
+    ASSERT_TRUE(r.made->matchesWhole());
+    EXPECT_EQ(r.made->groupText(1), "last");
+  }
+  ASSERT_TRUE(here->matchesWhole());
+  EXPECT_EQ(here->groupText(1), "7");
+  for (auto& r : runs) delete r.made;
+}
