@@ -1,6 +1,7 @@
 #pragma once
 // The state one match operation reads and writes. It lives in the matcher;
 // the nodes of a compiled graph hold none, so one graph serves many matchers.
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -48,6 +49,9 @@ template <class Ch> struct MatchState {
   // node's result depends on the position alone. Null while off.
   uint64_t* failed = nullptr;
   size_t failedStride = 0;  // len + 1
+  // Per node, with the memo on: the lowest position an unbounded repetition
+  // of any character has failed from; above every position until then.
+  int* anyFailedFrom = nullptr;
   int memoNodes = 0;        // node count of an eligible pattern, else 0
   long long memoAfter = -1;  // steps before the memo starts; negative: never
   // A visit looks past the counter only once steps exceed this; while the
@@ -55,6 +59,8 @@ template <class Ch> struct MatchState {
   long long checkpoint = patternlimits::kStepBudget;
   uint64_t* memoBuf = nullptr;  // owned; kept for the next operation
   size_t memoWords = 0;
+  int* anyBuf = nullptr;  // owned, as memoBuf
+  size_t anyCap = 0;
 
   bool wholeMode() const { return (mode & 1u) != 0; }
 
@@ -99,6 +105,9 @@ template <class Ch> struct MatchState {
     delete[] memoBuf;
     memoBuf = nullptr;
     memoWords = 0;
+    delete[] anyBuf;
+    anyBuf = nullptr;
+    anyCap = 0;
     failed = nullptr;
   }
 
@@ -119,6 +128,12 @@ template <class Ch> struct MatchState {
     size_t nodes = static_cast<size_t>(memoNodes);
     if (nodes == 0 || stride > patternlimits::kMemoBits / nodes) return true;
     size_t words = (nodes * stride + 63) / 64;
+    if (nodes > anyCap) {
+      delete[] anyBuf;
+      anyBuf = new (std::nothrow) int[nodes];
+      anyCap = anyBuf ? nodes : 0;
+      if (!anyBuf) return true;
+    }
     if (words > memoWords) {
       delete[] memoBuf;
       memoBuf = new (std::nothrow) uint64_t[words];
@@ -126,6 +141,8 @@ template <class Ch> struct MatchState {
       if (!memoBuf) return true;
     }
     std::memset(memoBuf, 0, words * sizeof(uint64_t));
+    for (size_t i = 0; i < nodes; ++i) anyBuf[i] = INT_MAX;
+    anyFailedFrom = anyBuf;
     failedStride = stride;
     failed = memoBuf;
     checkpoint = -1;  // every visit now consults the memo

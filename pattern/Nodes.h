@@ -619,15 +619,20 @@ template <class Ch> class NFAGreedyQuantifierNodeT : public NFAQuantifierNodeT<C
   int match(MatchState<Ch>& m, int pos) const override {
     int t = this->minPart(m, pos);
     if (t < 0) return -1;
+    if (m.failed && this->single == Base::Single::Any && this->max == BasicPattern<Ch>::kMaxRepeat &&
+        m.inMemo(this->id, pos))
+      return matchAnyRemembering(m, pos, t);
     return matchRepeat(m, t, this->min);
   }
-  // Longest run first, then one repetition shorter at a time.
-  int matchRepeat(MatchState<Ch>& m, int pos, int done) const {
+  // Longest run first, then one repetition shorter at a time; at most
+  // `most` repetitions beyond those done.
+  int matchRepeat(MatchState<Ch>& m, int pos, int done, int most = INT_MAX) const {
     int room = this->max > done ? this->max - done : 0;
     int n, w = 1;
     if (this->single != Base::Single::None) n = this->run(m, pos, room);
     else n = this->generalRun(m, pos, room, &w);
     if (w == 0) n = 0;
+    if (n > most) n = most;
     long long scanned = 0;
     if (this->follow.kind == NextFilter<Ch>::Char && w == 1) {
       // Back off straight to each earlier occurrence of the next character.
@@ -665,6 +670,20 @@ template <class Ch> class NFAGreedyQuantifierNodeT : public NFAQuantifierNodeT<C
     }
     m.charge(scanned);
     return -1;
+  }
+
+ private:
+  // An unbounded repetition of any character from pos tries the rest at
+  // every position from pos + min to the end. Once it failed from some
+  // position f, it fails from every later one, and from an earlier one only
+  // the positions before f + min are left to try.
+  int matchAnyRemembering(MatchState<Ch>& m, int pos, int t) const {
+    int& from = m.anyFailedFrom[this->id];
+    if (pos >= from) return -1;
+    int most = from == INT_MAX ? INT_MAX : from - pos - 1;
+    int r = matchRepeat(m, t, this->min, most);
+    if (r == -1 && !m.limitHit) from = pos;
+    return r;
   }
 
  protected:

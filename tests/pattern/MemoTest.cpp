@@ -61,6 +61,10 @@ const MemoCase kCases[] = {
     {"Port Name.*: (.+).*", DOT_ALL, true},
     {"Red Hat Enterprise Linux.*release 5.*", DOT_ALL | LINE_ANCHORS, true},
     {".*(\\d+\\.\\d+\\.\\d+\\.\\d+).*", DOT_ALL, true},
+    // a repetition of any character that failed from a later position is
+    // tried again from an earlier one
+    {"a(.*)x(.*)y(.*)", DOT_ALL, true},
+    {"(.+)x(.{2,})y", DOT_ALL, true},
     // alternation, nested and competing repetitions
     {"(a|ab)(c|bcd)(d*)", 0, true},
     {"(a+)(a+)(a+)b", 0, true},
@@ -120,6 +124,11 @@ const char* const kTexts[] = {
     "ab\nab\ncd",
     "aaac",
     "ababc",
+    "axqyxq",
+    "axqyxyqxqxq",
+    "HBA=x,PCI ID=1,VID=1,SSID=1,SVID=1,Firmware=1,PCI ID=1,VID=1,SSID=1,SVID=1,Firmware=1\n"
+    "HBA=LP11000,PCI ID=fe00,VID=10df,SSID=fe00,SVID=10df,Firmware=2.72A2,Boot Code=1.50a4\n"
+    "HBA=y,PCI ID=2,VID=2,SSID=2,SVID=2,Firmware=2,Boot Code=,x\n",
 };
 
 template <class Ch> void compareTable() {
@@ -199,6 +208,22 @@ TEST(PatternMemo, FiftyNearMissLinesUnderASecond) {
   });
   EXPECT_EQ(matches, 0);
   EXPECT_EQ(limits, 0);
+  EXPECT_LT(ms, 1000.0);
+}
+
+// The same output read as one text, whole and searched: still no limit.
+TEST(PatternMemo, FiftyNearMissLinesAsOneText) {
+  std::string output;
+  for (int i = 0; i < 50; ++i) output += nearMiss(30) + "\n";
+  std::unique_ptr<Pattern> p(Pattern::compile(kEmulexLine, DOT_ALL));
+  ASSERT_TRUE(p);
+  std::unique_ptr<TextMatcher> m(p->makeMatcher(output));
+  double ms = millisOf([&] {
+    EXPECT_FALSE(m->matchesWhole());
+    EXPECT_FALSE(m->limitHit());
+    EXPECT_FALSE(m->findFirst());
+    EXPECT_FALSE(m->limitHit());
+  });
   EXPECT_LT(ms, 1000.0);
 }
 
