@@ -2,10 +2,15 @@
 // Text conversions between narrow (byte) and wide text, and shell command
 // capture.
 #include <string>
+#include <vector>
 
 // Runs `command` through the shell and returns all of its standard output,
 // or "ERROR" when the pipe cannot be started.
 std::string RunCommand(const std::string& command);
+
+// Splits captured output at each newline. Every line counts, empty ones
+// included; text after the last newline counts only when it is not empty.
+std::vector<std::string> SplitLines(const std::string& text);
 
 // Runs `command` through the shell and returns its exit code (bits 8-15 of
 // the status word). A shell ended by a signal reads as 128 + signal, and a

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/Text.h"
+
 namespace {
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -29,24 +31,11 @@ std::string Format(const char* format, ...) {
   return text;
 }
 
-// Runs a command and hands back its output lines (line ends removed).
-// False when the command cannot be started.
-bool ReadCommandLines(const std::string& command, std::vector<std::string>& lines) {
-  FILE* stream = popen(command.c_str(), "r");
-  if (stream == nullptr) return false;
-  std::string line;
-  char chunk[512];
-  while (std::fgets(chunk, sizeof chunk, stream) != nullptr) {
-    line += chunk;
-    if (!line.empty() && line.back() == '\n') {
-      line.pop_back();
-      lines.push_back(line);
-      line.clear();
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  pclose(stream);
-  return true;
+// Output lines of a command (line ends removed). A command that cannot be
+// started yields "ERROR", which names no directory, count or ID, so every
+// step below reads it as nothing found.
+std::vector<std::string> ReadCommandLines(const std::string& command) {
+  return SplitLines(RunCommand(command));
 }
 
 bool Exists(const std::string& path) {
@@ -90,10 +79,9 @@ std::string LookupPciIdentity(uint8_t domain, uint8_t bus, uint8_t function, uin
   const std::string not_found = "N/A";
   if (sys_root == nullptr) return not_found;
 
-  std::vector<std::string> candidates;
   const std::string find_command = Format("find %s -name subsystem_vendor | grep -i -e '%s'", sys_root,
                                           PciAddressPattern(domain, bus, function).c_str());
-  if (!ReadCommandLines(find_command, candidates)) return not_found;
+  const std::vector<std::string> candidates = ReadCommandLines(find_command);
 
   std::string device_directory;
   for (const std::string& line : candidates) {
@@ -104,11 +92,11 @@ std::string LookupPciIdentity(uint8_t domain, uint8_t bus, uint8_t function, uin
     if (!Exists(directory + "/subsystem_device") || !Exists(directory + "/vendor") ||
         !Exists(directory + "/device"))
       continue;
-    std::vector<std::string> count;
     const std::string count_command =
         Format("cat %s/subsystem_vendor %s/subsystem_device | grep -i -E '%.4x|%.4x' | wc -l",
                directory.c_str(), directory.c_str(), subsystem_low, subsystem_high);
-    if (!ReadCommandLines(count_command, count) || count.empty()) continue;
+    const std::vector<std::string> count = ReadCommandLines(count_command);
+    if (count.empty()) continue;
     if (std::strtol(count[0].c_str(), nullptr, 10) == 2) {
       device_directory = directory;
       break;
@@ -116,10 +104,10 @@ std::string LookupPciIdentity(uint8_t domain, uint8_t bus, uint8_t function, uin
   }
   if (device_directory.empty()) return not_found;
 
-  std::vector<std::string> ids;
   const std::string id_command =
       Format("cat %s/vendor %s/device", device_directory.c_str(), device_directory.c_str());
-  if (!ReadCommandLines(id_command, ids) || ids.size() < 2) return not_found;
+  const std::vector<std::string> ids = ReadCommandLines(id_command);
+  if (ids.size() < 2) return not_found;
   unsigned long vendor = 0;
   unsigned long device = 0;
   if (!ParseHex(ids[0], vendor) || !ParseHex(ids[1], device)) return not_found;

@@ -3,26 +3,8 @@
 // fixed-size inventory texts.
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace ComponentText {
-
-// Splits captured output at each newline. Every line counts, empty ones
-// included; text after the last newline counts only when it is not empty.
-inline std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t nl = text.find('\n', start);
-    if (nl == std::string::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, nl - start));
-    start = nl + 1;
-  }
-  return lines;
-}
 
 // A fixed-size inventory field as text, never reading past the array even
 // when the field lacks its terminator.

@@ -100,7 +100,7 @@ bool CComponent::Discover() {
   if (PrepareKit() != 0) return false;
 
   std::vector<std::string> lines =
-      ComponentText::SplitLines(RunCommand(std::string(kScript) + " /q /sysfs"));
+      SplitLines(RunCommand(std::string(kScript) + " /q /sysfs"));
   std::unique_ptr<Pattern> pattern(Pattern::compile(kQueryLine, DOT_ALL));
   if (!pattern) return true;
 

@@ -60,7 +60,7 @@ std::wstring CComponent::NormalizeVersion(const std::wstring& text) {
 
 void CComponent::DiscoverDevices() {
   RunShell("chmod 755 ./zvqlafwupdate");
-  std::vector<std::string> lines = ComponentText::SplitLines(RunCommand("./zvqlafwupdate /q"));
+  std::vector<std::string> lines = SplitLines(RunCommand("./zvqlafwupdate /q"));
 
   std::unique_ptr<Pattern> instance_pattern(Pattern::compile("HBA Instance.*: (.+).*", DOT_ALL));
   std::unique_ptr<Pattern> image_pattern(Pattern::compile("Flash Image.*: (.+).*", DOT_ALL));
