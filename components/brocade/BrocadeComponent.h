@@ -1,6 +1,7 @@
 #pragma once
 // Brocade adapters: the running boot code comes from the inventory's option
-// ROM version; the flash step runs the boot update tool once for all.
+// ROM version; the flash step runs the boot update tool once for all. The
+// tool's command lines, pattern and exit codes are in BrocadePatterns.h.
 #include <string>
 
 #include "framework/CBaseCmp.h"

@@ -1,7 +1,8 @@
 #pragma once
 // Emulex adapters: everything comes from the flash kit's query output; the
 // inventory plays no part. The kit is unpacked into the working directory
-// and stays there for the flash step.
+// and stays there for the flash step. The kit's command lines, query-line
+// pattern and exit codes are in EmulexPatterns.h.
 #include <string>
 
 #include "framework/CBaseCmp.h"

@@ -1,6 +1,7 @@
 #pragma once
 // QLogic adapters: discovery through the flash tool's query output paired
-// with the inventory by port WWN, and one flash run for all adapters.
+// with the inventory by port WWN, and one flash run for all adapters. The
+// tool's command lines, patterns and exit codes are in QLogicPatterns.h.
 #include <string>
 
 #include "framework/CBaseCmp.h"
@@ -17,9 +18,6 @@ class CComponent : public CBaseCmp {
   void DiscoverDevices() override;
   int Flash() override;
   int FindReference(const std::wstring& key) override;
-
-  // Tool exit code to component result.
-  static int MapExitCode(int exit_code);
 };
 
 }  // namespace QLogicComp
