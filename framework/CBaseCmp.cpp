@@ -1,3 +1,5 @@
+// CBaseCmp construction, the base virtual operations and the small
+// queries over the run state: action summary, adapter key, upper-casing.
 #include "framework/CBaseCmp.h"
 
 #include <strings.h>

@@ -1,3 +1,5 @@
+// The library registry: loads the libraries of the configuration file,
+// names their adapters and dispatches calls by registry handle.
 #include "hba/HbaRegistry.h"
 
 #include <dlfcn.h>

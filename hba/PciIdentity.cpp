@@ -1,3 +1,5 @@
+// PCI vendor and device IDs of an adapter, found in sysfs through find,
+// grep and cat.
 #include "hba/PciIdentity.h"
 
 #include <sys/stat.h>

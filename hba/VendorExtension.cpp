@@ -1,3 +1,5 @@
+// The vendor extension loader: an adapter's PCI subsystem value and PCI
+// location through the vendor library's extended attribute entry point.
 #include "hba/VendorExtension.h"
 
 #include <dlfcn.h>
