@@ -11,10 +11,6 @@
 
 namespace BrocadeComp {
 
-CComponent::CComponent() = default;
-CComponent::CComponent(const std::string& log_path) : CBaseCmp(log_path) {}
-CComponent::~CComponent() = default;
-
 std::wstring CComponent::NormalizeVersion(const std::wstring& text) {
   std::unique_ptr<WidePattern> pattern(WidePattern::compile(kOptionRomVersionPattern, kOptionRomFlags));
   if (!pattern) return text;

@@ -68,10 +68,6 @@ SplitParts SplitAtFirstNonDigit(const std::wstring& text) {
 
 }  // namespace
 
-CComponent::CComponent() = default;
-CComponent::CComponent(const std::string& log_path) : CBaseCmp(log_path) {}
-CComponent::~CComponent() = default;
-
 std::string CComponent::KeyFromIds(const std::string& vid, const std::string& pci_id,
                                    const std::string& svid, const std::string& ssid) {
   return PadId(vid) + "." + PadId(pci_id) + "." + PadId(svid) + "." + PadId(ssid);

@@ -11,9 +11,8 @@ namespace EmulexComp {
 
 class CComponent : public CBaseCmp {
  public:
-  CComponent();
-  explicit CComponent(const std::string& log_path);  // tests: another log file
-  ~CComponent() override;
+  // The component log, or another log file (tests).
+  using CBaseCmp::CBaseCmp;
 
   bool Discover() override;
   std::wstring NormalizeVersion(const std::wstring& text) override;

@@ -33,10 +33,6 @@ int InstanceNumber(const std::string& text) {
 
 }  // namespace
 
-CComponent::CComponent() = default;
-CComponent::CComponent(const std::string& log_path) : CBaseCmp(log_path) {}
-CComponent::~CComponent() = default;
-
 std::wstring CComponent::NormalizeVersion(const std::wstring& text) {
   std::wstring result = text;
   size_t space = result.find(L' ');

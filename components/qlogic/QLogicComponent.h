@@ -10,9 +10,8 @@ namespace QLogicComp {
 
 class CComponent : public CBaseCmp {
  public:
-  CComponent();
-  explicit CComponent(const std::string& log_path);  // tests: another log file
-  ~CComponent() override;
+  // The component log, or another log file (tests).
+  using CBaseCmp::CBaseCmp;
 
   std::wstring NormalizeVersion(const std::wstring& text) override;
   void DiscoverDevices() override;
