@@ -6,27 +6,23 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "components/brocade/BrocadePatterns.h"
+#include "components/emulex/EmulexPatterns.h"
+#include "components/qlogic/QLogicPatterns.h"
 #include "framework/CBaseCmp.h"
+#include "framework/FrameworkPatterns.h"
 #include "framework/Text.h"
 #include "pattern/Pattern.h"
 
 namespace bench {
 
-const char* const kQLogicPatterns[3] = {"HBA Instance.*: (.+).*", "Flash Image.*: (.+).*",
-                                        "Port Name.*: (.+).*"};
-const char* const kEmulexPattern =
-    "HBA=(.+),.*PCI ID=(\\w{1,4}),.*VID=(\\w{1,4}),.*SSID=(\\w{1,4}),.*SVID=(\\w{1,4}),.*Firmware=(.+),.*Boot "
-    "Code=([\\w\\.]+).*";
-const wchar_t* const kRomPattern = L".*(\\d+\\.\\d+\\.\\d+\\.\\d+).*";
-const wchar_t* const kDigitsPattern = L"\\d+";
+const char* const kQLogicPatterns[3] = {QLogicComp::kInstanceLinePattern, QLogicComp::kFlashImageLinePattern,
+                                        QLogicComp::kPortNameLinePattern};
+const char* const kEmulexPattern = EmulexComp::kQueryLinePattern;
+const wchar_t* const kRomPattern = BrocadeComp::kOptionRomVersionPattern;
+const wchar_t* const kDigitsPattern = FwPatterns::kNumericFieldPattern;
 
 namespace {
-
-const char* const kRedHat[3] = {"Red Hat Enterprise Linux.*release 4.*", "Red Hat Enterprise Linux.*release 5.*",
-                                "Red Hat Enterprise Linux.*release 6.*"};
-const wchar_t* const kRedHatNames[3] = {L"rhel4", L"rhel5", L"rhel6"};
-const char* const kSuse[2] = {"SUSE Linux Enterprise Server 10.*", "SUSE Linux Enterprise Server 11.*"};
-const wchar_t* const kSuseNames[2] = {L"sles10", L"sles11"};
 
 // Small fixed-seed generator so every run sees the same inputs.
 class Rng {
@@ -339,13 +335,13 @@ std::wstring PeerNormalizeVersion(Engine& e, const std::wstring& text) {
 }
 
 std::wstring ClassifyRelease(Engine& e, const ReleaseCase& c) {
-  const unsigned long flags = DOT_ALL | LINE_ANCHORS;
+  const unsigned long flags = FwPatterns::kReleaseFlags;
   if (c.redhat) {
-    for (int i = 0; i < 3; ++i)
-      if (e.Matches(kRedHat[i], c.text, flags)) return kRedHatNames[i];
+    for (const FwPatterns::Distribution& d : FwPatterns::kRedHatReleases)
+      if (e.Matches(d.pattern, c.text, flags)) return d.name;
   } else {
-    for (int i = 0; i < 2; ++i)
-      if (e.Matches(kSuse[i], c.text, flags)) return kSuseNames[i];
+    for (const FwPatterns::Distribution& d : FwPatterns::kSuseReleases)
+      if (e.Matches(d.pattern, c.text, flags)) return d.name;
   }
   return L"";
 }

@@ -43,7 +43,7 @@ struct Inputs {
 
 Inputs MakeInputs();
 
-// The line patterns of the tool outputs and the release files.
+// The components' own patterns (from their headers), under short names.
 extern const char* const kQLogicPatterns[3];
 extern const char* const kEmulexPattern;
 extern const wchar_t* const kRomPattern;
@@ -54,7 +54,7 @@ extern const wchar_t* const kDigitsPattern;
 InstanceTable QLogicParse(Engine& e, const std::vector<std::string>& lines, std::vector<std::string>* trace);
 
 // The same with the three patterns compiled once for the whole output and a
-// fresh matcher per line, as the QLogic component's discovery does it.
+// fresh matcher per line.
 InstanceTable QLogicParseReuse(Engine& e, const std::vector<std::string>& lines, std::vector<std::string>* trace);
 
 // Emulex: the seven groups of each line and the adapter key built from them.

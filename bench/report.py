@@ -83,7 +83,7 @@ def main():
         print("  %-13s %s" % (key, what))
     print()
 
-    print("Scaling: whole-text \"HBA Instance.*: (.+).*\" (DOT_ALL) on one line; CPU time per byte")
+    print("Scaling: whole-text QLogic instance-line pattern (DOT_ALL) on one line; CPU time per byte")
     sizes = sorted({int(n.split("/")[1]) for n in runs if n.startswith("scaling/")})
     srows = [["bytes", "fwpack", "memchr", "fwpack/memchr"]]
     per_byte = {}

@@ -1,3 +1,5 @@
+// CBaseCmp construction, the base virtual operations and the small
+// queries over the run state: action summary, adapter key, upper-casing.
 #include "framework/CBaseCmp.h"
 
 #include <strings.h>
@@ -6,7 +8,9 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "framework/ResultCodes.h"
 #include "framework/Text.h"
+#include "hba/FieldText.h"
 
 CBaseCmp::CBaseCmp() = default;
 
@@ -53,29 +57,19 @@ int CBaseCmp::ActionSummary() const {
       else if (item.action == L"rewrite") rewrite = true;
     }
   }
-  if (upgrade) return 1;
-  if (downgrade) return 4;
-  if (rewrite) return 2;
-  return 0;
+  if (upgrade) return kUpgradeDue;
+  if (downgrade) return kDowngradeDue;
+  if (rewrite) return kRewriteOnly;
+  return kNoAction;
 }
 
 bool CBaseCmp::HasDevices() const { return !discovery.devices.empty(); }
 
-namespace {
-
-// The inventory fields are fixed-size; never read past them even if a
-// writer forgot the terminator.
-std::string FieldText(const char* field, size_t size) {
-  return std::string(field, strnlen(field, size));
-}
-
-}  // namespace
-
 std::wstring CBaseCmp::AdapterKey(size_t index) const {
   const AdapterEntry* entry = inventory.GetEntry(index);
   if (entry == nullptr) return std::wstring();
-  std::string pci = FieldText(entry->pci_id, sizeof entry->pci_id);
-  std::string subsystem = FieldText(entry->subsystem_id, sizeof entry->subsystem_id);
+  std::string pci = FieldText(entry->pci_id);
+  std::string subsystem = FieldText(entry->subsystem_id);
   std::string key;
   if (strcasecmp(pci.c_str(), "N/A") != 0) key += pci;
   if (strcasecmp(subsystem.c_str(), "N/A") != 0) key += subsystem;

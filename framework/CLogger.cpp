@@ -1,3 +1,5 @@
+// The console and log writer: each message to stdout unless silenced and
+// appended to the log file, opened and closed per write.
 #include "framework/CLogger.h"
 
 #include <cstdio>

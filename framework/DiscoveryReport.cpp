@@ -1,7 +1,11 @@
+// The self-discovery report: the XML tree of the discovery result, saved to
+// the path given after /d.
+#include <libxml/globals.h>
 #include <libxml/tree.h>
-#include <libxml/xmlsave.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "framework/CBaseCmp.h"
 #include "framework/Text.h"
@@ -65,27 +69,65 @@ bool BuildTree(xmlDocPtr doc, const DiscoveryInfo& discovery) {
   return true;
 }
 
-// The file is opened here rather than by name inside the library, whose
-// URI handling would unescape "%xx" sequences and read "-" as standard
-// output; the path is used exactly as given.
-bool SaveDocument(xmlDocPtr doc, const std::string& path) {
-  if (path.empty()) return false;
+// A report that is not saved is told on standard error, with the path and
+// the system's reason; the console and the log only say "FAILED!".
+void ReportNotSaved(const std::string& path, int error) {
+  std::fprintf(stderr, "fwpack: cannot write report %s: %s\n", path.c_str(), std::strerror(error));
+}
+
+// The reason a failed step gives, never 0: a write that failed without
+// telling why reads as an I/O error.
+int Reason(int error) { return error != 0 ? error : EIO; }
+
+// The library formats the document into memory and the file is written
+// here: opened by name inside the library, the path would go through its URI
+// handling (unescaping "%xx", reading "-" as standard output), and a failed
+// write would be told in the library's words rather than once in ours. The
+// path is used exactly as given. 0 when saved, else the reason.
+int SaveDocument(xmlDocPtr doc, const std::string& path) {
+  if (path.empty()) return ENOENT;
+  xmlChar* text = nullptr;
+  int size = -1;
+  xmlDocDumpFormatMemory(doc, &text, &size, 1);
+  if (text == nullptr || size < 0) {
+    xmlFree(text);
+    return ENOMEM;
+  }
+  errno = 0;
   FILE* file = std::fopen(path.c_str(), "w");
-  if (file == nullptr) return false;
-  int written = xmlDocFormatDump(file, doc, 1);
-  bool flushed = std::fflush(file) == 0 && !std::ferror(file);
-  bool closed = std::fclose(file) == 0;
-  return written >= 0 && flushed && closed;
+  if (file == nullptr) {
+    xmlFree(text);
+    return Reason(errno);
+  }
+  errno = 0;
+  const size_t length = static_cast<size_t>(size);
+  const bool written = std::fwrite(text, 1, length, file) == length;
+  const int write_error = errno;
+  xmlFree(text);
+  errno = 0;
+  const bool flushed = std::fflush(file) == 0;
+  const int flush_error = errno;
+  errno = 0;
+  const bool closed = std::fclose(file) == 0;
+  const int close_error = errno;
+  if (!written) return Reason(write_error);
+  if (!flushed) return Reason(flush_error);
+  if (!closed) return Reason(close_error);
+  return 0;
 }
 
 }  // namespace
 
 bool CBaseCmp::WriteDiscoveryXml() {
   xmlDocPtr doc = xmlNewDoc(nullptr);
-  if (doc == nullptr) return false;
-  bool built = BuildTree(doc, discovery);
-  // A half-built tree is not saved: a partial report would read as a valid one.
-  bool saved = built && SaveDocument(doc, report_path);
+  if (doc == nullptr) {
+    ReportNotSaved(report_path, ENOMEM);
+    return false;
+  }
+  // A half-built tree is not saved: a partial report would read as a valid
+  // one. The library builds nodes only out of memory.
+  int error = BuildTree(doc, discovery) ? SaveDocument(doc, report_path) : ENOMEM;
   xmlFreeDoc(doc);
-  return saved;
+  if (error != 0) ReportNotSaved(report_path, error);
+  return error == 0;
 }

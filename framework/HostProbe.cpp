@@ -1,27 +1,15 @@
+// The host probe: names the distribution from its release file.
 #include <sys/stat.h>
 
 #include "framework/CBaseCmp.h"
+#include "framework/FrameworkPatterns.h"
 #include "framework/Paths.h"
 #include "framework/Text.h"
 #include "pattern/Pattern.h"
 
 namespace {
 
-struct Distribution {
-  const char* pattern;
-  const wchar_t* name;
-};
-
-const Distribution kRedHat[] = {
-    {"Red Hat Enterprise Linux.*release 4.*", L"rhel4"},
-    {"Red Hat Enterprise Linux.*release 5.*", L"rhel5"},
-    {"Red Hat Enterprise Linux.*release 6.*", L"rhel6"},
-};
-
-const Distribution kSuse[] = {
-    {"SUSE Linux Enterprise Server 10.*", L"sles10"},
-    {"SUSE Linux Enterprise Server 11.*", L"sles11"},
-};
+using FwPatterns::Distribution;
 
 enum class Release { kMissing, kFile, kOther };
 
@@ -41,7 +29,7 @@ void Recognise(const std::string& path, Release kind, const Distribution (&table
   if (kind != Release::kFile) return;
   std::string release = RunCommand("cat " + ShellQuote(path));
   for (const Distribution& entry : table) {
-    if (Pattern::matches(entry.pattern, release, DOT_ALL | LINE_ANCHORS)) {
+    if (Pattern::matches(entry.pattern, release, FwPatterns::kReleaseFlags)) {
       os_name = entry.name;
       return;
     }
@@ -55,10 +43,10 @@ int CBaseCmp::IdentifyOs() { return IdentifyOs(FwPaths::kRedHatRelease, FwPaths:
 int CBaseCmp::IdentifyOs(const std::string& redhat_release, const std::string& suse_release) {
   Release redhat = Probe(redhat_release);
   if (redhat != Release::kMissing) {
-    Recognise(redhat_release, redhat, kRedHat, discovery.os_name);
+    Recognise(redhat_release, redhat, FwPatterns::kRedHatReleases, discovery.os_name);
     return 0;
   }
   Release suse = Probe(suse_release);
-  if (suse != Release::kMissing) Recognise(suse_release, suse, kSuse, discovery.os_name);
+  if (suse != Release::kMissing) Recognise(suse_release, suse, FwPatterns::kSuseReleases, discovery.os_name);
   return 0;
 }

@@ -1,3 +1,4 @@
+// The catalogue loader: reads reference.xml with libxml2 into RefCatalog.
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <sys/stat.h>

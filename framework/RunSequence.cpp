@@ -1,8 +1,10 @@
+// The command line, the usage text and the run sequence.
 #include <cstdio>
 #include <cstring>
 
 #include "framework/CBaseCmp.h"
 #include "framework/Paths.h"
+#include "framework/ResultCodes.h"
 
 void PrintUsage() {
   std::fputs(
@@ -24,7 +26,7 @@ bool Is(const char* arg, const char* a, const char* b) {
 }  // namespace
 
 int CBaseCmp::ParseCommandLine(int argc, char** argv) {
-  if (argv == nullptr) return 1;
+  if (argv == nullptr) return kCommandLineGoOn;
   for (int i = 0; i < argc; ++i) {
     const char* arg = argv[i];
     if (arg == nullptr) break;
@@ -35,18 +37,18 @@ int CBaseCmp::ParseCommandLine(int argc, char** argv) {
       force = true;
     } else if (Is(arg, "/h", "-h")) {
       PrintUsage();
-      return 2;
+      return kCommandLineHelp;
     } else if (Is(arg, "/d", "-d")) {
       report_only = true;
       if (i + 1 >= argc || argv[i + 1] == nullptr) {
         PrintUsage();
-        return 0;
+        return kCommandLineUnusable;
       }
       // The path is not consumed: it is examined as an argument of its own.
       report_path = argv[i + 1];
     }
   }
-  return 1;
+  return kCommandLineGoOn;
 }
 
 int CBaseCmp::Run() {
@@ -54,28 +56,28 @@ int CBaseCmp::Run() {
   log.write("Loading references...");
   if (!reference.LoadReferences(FwPaths::kReferenceXml)) {
     log.write("FAILED!\n");
-    return 7;
+    return FwResult::kFailure;
   }
   log.write("done.\n");
 
   log.write("Performing discovery...\n");
   IdentifyOs();
-  if (!Discover()) return 7;
+  if (!Discover()) return FwResult::kFailure;
 
   if (report_only) {
     log.write("Generating self-discovery XML...");
     if (!WriteDiscoveryXml()) log.write("FAILED!\n");
     log.write("done.\n");
-    return 3;
+    return FwResult::kNothingDone;
   }
 
-  if (ActionSummary() != 1 && !force) {
+  if (ActionSummary() != kUpgradeDue && !force) {
     log.write("NOTICE : No operation was done.\n");
-    return 3;
+    return FwResult::kNothingDone;
   }
   if (!HasDevices()) {
     log.write("ERROR! : No supported hardware was found.\n");
-    return 3;
+    return FwResult::kNothingDone;
   }
 
   log.write("Performing flash -- DO NOT INTERRUPT!\n");

@@ -1,7 +1,10 @@
+// Text conversions, shell quoting and the line splitter for captured output.
 #include "framework/Text.h"
 
 #include <cstdlib>
 #include <vector>
+
+#include "framework/ShellSafeText.h"
 
 std::wstring Widen(const char* text) {
   if (text == nullptr) return std::wstring();
@@ -36,16 +39,7 @@ std::string NarrowBytes(const std::wstring& text) {
 }
 
 std::string ShellQuote(const std::string& text) {
-  bool plain = !text.empty();
-  for (char c : text) {
-    bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    for (char s : std::string("/._-+:,=@%")) safe = safe || c == s;
-    if (!safe) {
-      plain = false;
-      break;
-    }
-  }
-  if (plain) return text;
+  if (IsShellSafeWord(text)) return text;
   std::string quoted = "'";
   for (char c : text) {
     if (c == '\'')

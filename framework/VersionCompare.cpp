@@ -1,6 +1,8 @@
+// Version comparison: dotted fields, numeric where both are digits.
 #include <cwchar>
 
 #include "framework/CBaseCmp.h"
+#include "framework/FrameworkPatterns.h"
 #include "pattern/Pattern.h"
 
 std::vector<std::wstring> SplitVersion(const std::wstring& text, wchar_t sep) {
@@ -16,7 +18,9 @@ std::vector<std::wstring> SplitVersion(const std::wstring& text, wchar_t sep) {
 
 namespace {
 
-bool IsNumeric(const std::wstring& field) { return WidePattern::matches(L"\\d+", field, 0); }
+bool IsNumeric(const std::wstring& field) {
+  return WidePattern::matches(FwPatterns::kNumericFieldPattern, field, 0);
+}
 
 // Compares two digit strings by value, whatever their length: leading zeros
 // are dropped, then the longer is the larger, then digit by digit.

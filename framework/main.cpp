@@ -1,35 +1,30 @@
-// Entry point: builds the component chosen at build time and runs it.
+// Entry point: builds the executable's component, reads the command line
+// into it and runs it; the result becomes the process exit code.
 #include <cstdio>
+#include <memory>
 
-#if defined(FWPACK_COMPONENT_EMULEX)
-#include "components/emulex/EmulexComponent.h"
-using SelectedComponent = EmulexComp::CComponent;
-#elif defined(FWPACK_COMPONENT_BROCADE)
-#include "components/brocade/BrocadeComponent.h"
-using SelectedComponent = BrocadeComp::CComponent;
-#else
-#include "components/qlogic/QLogicComponent.h"
-using SelectedComponent = QLogicComp::CComponent;
-#endif
+#include "framework/ComponentFactory.h"
+#include "framework/ResultCodes.h"
 
 int main(int argc, char** argv) {
-  SelectedComponent* component = new SelectedComponent();
+  std::unique_ptr<CBaseCmp> component = CreateComponent();
+  if (!component) return FwResult::kFailure;
   int exit_code;
   switch (component->ParseCommandLine(argc, argv)) {
-    case 0:
+    case kCommandLineUnusable:
       std::fputs("ERROR! : Failed to parse command line\n", stdout);
-      exit_code = 7;
+      exit_code = FwResult::kFailure;
       break;
-    case 2:
-      exit_code = 3;
+    case kCommandLineHelp:
+      exit_code = FwResult::kNothingDone;
       break;
     default:
       exit_code = component->Run();
       break;
   }
-  delete component;
+  component.reset();
   // Only the low 8 bits reach the update manager; a result outside them
   // could read as another code (256 as 0), so it is reported as a failure.
-  if (exit_code < 0 || exit_code > 255) exit_code = 7;
+  if (exit_code < 0 || exit_code > 255) exit_code = FwResult::kFailure;
   return exit_code;
 }

@@ -1,5 +1,9 @@
+// Command capture for the fuzz targets: the vendors' query commands answer
+// with the fuzz input, every other command prints nothing.
 #include "fuzz/FakeShell.h"
 
+#include "components/emulex/EmulexPatterns.h"
+#include "components/qlogic/QLogicPatterns.h"
 #include "framework/Text.h"
 
 namespace {
@@ -24,7 +28,8 @@ int CommandCount() { return g_commands; }
 // pulls that object in.
 std::string RunCommand(const std::string& command) {
   ++g_commands;
-  return command.find(" /q") != std::string::npos ? g_query_output : std::string();
+  const bool query = command == QLogicComp::kQueryCommand || command == EmulexComp::kQueryCommand;
+  return query ? g_query_output : std::string();
 }
 
 int RunShell(const std::string&) {

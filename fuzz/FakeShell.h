@@ -6,7 +6,7 @@
 
 namespace FuzzShell {
 
-// Output handed back for any command line holding " /q".
+// Output handed back for the QLogic and Emulex query command lines.
 void SetQueryOutput(std::string output);
 // Number of commands seen since the last SetQueryOutput.
 int CommandCount();

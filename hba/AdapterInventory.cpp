@@ -1,3 +1,5 @@
+// The inventory scan: one fixed-size text record per adapter of the
+// registry, with its PCI identity from sysfs.
 #include "hba/AdapterInventory.h"
 
 #include <cstdio>

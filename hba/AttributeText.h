@@ -1,16 +1,12 @@
 #pragma once
-// Texts of the fixed-size fields of the HBA API records. A vendor may fill a
-// field to its last byte without a terminator; only the field is read.
+// Texts of the fixed-size fields of the HBA API records, cleaned the way the
+// adapter model keeps its attribute texts.
 #include <cstddef>
 #include <cstring>
 #include <string>
 
+#include "hba/FieldText.h"
 #include "hba/HbaRegistry.h"
-
-template <size_t N>
-std::string FieldText(const char (&field)[N]) {
-  return std::string(field, strnlen(field, N));
-}
 
 // The field's text passed through TrimAttributeText.
 template <size_t N>

@@ -1,3 +1,5 @@
+// One adapter: its attributes and ports read through the registry, and its
+// refresh under the adapter's own mutex.
 #include "hba/FcHbaAdapter.h"
 
 #include <cstring>

@@ -1,3 +1,5 @@
+// The adapter model's entry object: loads the libraries and hands out one
+// refreshed, extended adapter after another.
 #include "hba/FcHbaMRA.h"
 
 #include <new>

@@ -1,3 +1,4 @@
+// One port of an adapter: attributes, counters and their texts.
 #include "hba/FcHbaPort.h"
 
 #include <cstring>
@@ -8,8 +9,8 @@
 FcHbaPort::FcHbaPort()
     : port_wwn{},
       port_fc_id(0),
-      port_type(1),
-      port_state(1),
+      port_type(HBA_PORTTYPE_UNKNOWN),
+      port_state(HBA_PORTSTATE_UNKNOWN),
       port_symbolic_name("Undefined"),
       os_device_name("Undefined"),
       port_supported_speed(0),
@@ -65,29 +66,29 @@ std::string FcHbaPort::GetSpeedText(uint32_t speed) {
 
 std::string FcHbaPort::GetStateText() const {
   switch (port_state) {
-    case 2: return "Online";
-    case 3: return "Offline";
-    case 4: return "Bypassed";
-    case 5: return "Diagnostics Mode";
-    case 6: return "Link Down";
-    case 7: return "Error";
-    case 8: return "Loopback";
+    case HBA_PORTSTATE_ONLINE: return "Online";
+    case HBA_PORTSTATE_OFFLINE: return "Offline";
+    case HBA_PORTSTATE_BYPASSED: return "Bypassed";
+    case HBA_PORTSTATE_DIAGNOSTICS: return "Diagnostics Mode";
+    case HBA_PORTSTATE_LINKDOWN: return "Link Down";
+    case HBA_PORTSTATE_ERROR: return "Error";
+    case HBA_PORTSTATE_LOOPBACK: return "Loopback";
     default: return "Unknown";
   }
 }
 
 std::string FcHbaPort::GetTypeText() const {
   switch (port_type) {
-    case 2: return "Other";
-    case 3: return "Not Present";
-    case 5: return "Fabric";
-    case 6: return "Public Loop";
-    case 7: return "FL Port";
-    case 8: return "Fabric Port";
-    case 9: return "Fabric expansion port";
-    case 10: return "Generic Fabric Port";
-    case 20: return "Private Loop";
-    case 21: return "Point to Point";
+    case HBA_PORTTYPE_OTHER: return "Other";
+    case HBA_PORTTYPE_NOTPRESENT: return "Not Present";
+    case HBA_PORTTYPE_NPORT: return "Fabric";
+    case HBA_PORTTYPE_NLPORT: return "Public Loop";
+    case HBA_PORTTYPE_FLPORT: return "FL Port";
+    case HBA_PORTTYPE_FPORT: return "Fabric Port";
+    case HBA_PORTTYPE_EPORT: return "Fabric expansion port";
+    case HBA_PORTTYPE_GPORT: return "Generic Fabric Port";
+    case HBA_PORTTYPE_LPORT: return "Private Loop";
+    case HBA_PORTTYPE_PTP: return "Point to Point";
     default: return "Unknown";
   }
 }

@@ -1,3 +1,5 @@
+// The library registry: loads the libraries of the configuration file,
+// names their adapters and dispatches calls by registry handle.
 #include "hba/HbaRegistry.h"
 
 #include <dlfcn.h>
@@ -7,6 +9,7 @@
 #include <string>
 
 #include "framework/Paths.h"
+#include "hba/DynamicSymbol.h"
 
 namespace {
 
@@ -36,11 +39,6 @@ bool IsPathCharacter(unsigned char c) {
          (c >= 'A' && c <= 'Z');
 }
 
-template <typename Function>
-Function LookUp(void* module, const char* symbol) {
-  return reinterpret_cast<Function>(dlsym(module, symbol));
-}
-
 void LoadSlot(HbaLibrarySlot& slot, const char* name, const char* path) {
   CopyBounded(slot.library_name, sizeof slot.library_name, name);
   CopyBounded(slot.library_path, sizeof slot.library_path, path);
@@ -48,7 +46,7 @@ void LoadSlot(HbaLibrarySlot& slot, const char* name, const char* path) {
   // back the program itself.
   slot.library_module = slot.library_path[0] != '\0' ? dlopen(slot.library_path, RTLD_LAZY) : nullptr;
   if (slot.library_module == nullptr) return;
-  auto register_library = LookUp<HBARegisterLibraryFunc>(slot.library_module, "HBA_RegisterLibrary");
+  auto register_library = LookUpSymbol<HBARegisterLibraryFunc>(slot.library_module, "HBA_RegisterLibrary");
   if (register_library == nullptr) return;
   // Entries the library leaves out must read as absent, not as leftovers of
   // a library that held this slot before.

@@ -1,3 +1,5 @@
+// PCI vendor and device IDs of an adapter, found in sysfs through find,
+// grep and cat.
 #include "hba/PciIdentity.h"
 
 #include <sys/stat.h>
@@ -8,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/ShellSafeText.h"
 #include "framework/Text.h"
 
 namespace {
@@ -43,19 +46,6 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &info) == 0;
 }
 
-// A directory name goes into a shell command line unquoted, as sysfs names
-// need no quoting; anything the shell would read as more than a name is
-// passed over.
-bool IsPlainPath(const std::string& path) {
-  if (path.empty()) return false;
-  for (unsigned char c : path) {
-    const bool plain = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                       std::strchr("/._:-+,@=", c) != nullptr;
-    if (!plain) return false;
-  }
-  return true;
-}
-
 // One hexadecimal number, with or without "0x", and nothing else but
 // trailing white space.
 bool ParseHex(const std::string& text, unsigned long& value) {
@@ -88,7 +78,10 @@ std::string LookupPciIdentity(uint8_t domain, uint8_t bus, uint8_t function, uin
     const size_t slash = line.rfind('/');
     if (slash == std::string::npos) continue;
     const std::string directory = line.substr(0, slash);
-    if (!IsPlainPath(directory)) continue;
+    // The directory goes into the command lines below unquoted, as sysfs
+    // names need no quoting; one the shell would read as more than a word
+    // is passed over.
+    if (!IsShellSafeWord(directory)) continue;
     if (!Exists(directory + "/subsystem_device") || !Exists(directory + "/vendor") ||
         !Exists(directory + "/device"))
       continue;

@@ -1,3 +1,5 @@
+// The vendor extension loader: an adapter's PCI subsystem value and PCI
+// location through the vendor library's extended attribute entry point.
 #include "hba/VendorExtension.h"
 
 #include <dlfcn.h>
@@ -6,6 +8,7 @@
 #include <cstring>
 
 #include "framework/Paths.h"
+#include "hba/DynamicSymbol.h"
 #include "hba/FcHbaAdapter.h"
 #include "hba/HbaRegistry.h"
 
@@ -27,11 +30,6 @@ size_t VendorIndex(ExtensionVendor vendor) {
     case ExtensionVendor::Brocade: return 2;
   }
   return 2;
-}
-
-template <typename Function>
-Function LookUp(void* module, const char* symbol) {
-  return reinterpret_cast<Function>(dlsym(module, symbol));
 }
 
 bool SameWwn(const HBA_WWN& a, const HBA_WWN& b) { return std::memcmp(a.wwn, b.wwn, sizeof a.wwn) == 0; }
@@ -58,20 +56,21 @@ struct ExtensionSet {
 // Looks the set up in its fixed order; the name of the first missing entry,
 // or null when all are there.
 const char* LookUpExtensionSet(void* module, ExtensionSet& set) {
-  if (!(set.load_library = LookUp<QMXFCLoadLibraryFunc>(module, "QMXFC_LoadLibrary")))
+  if (!(set.load_library = LookUpSymbol<QMXFCLoadLibraryFunc>(module, "QMXFC_LoadLibrary")))
     return "QMXFC_LoadLibrary";
-  if (!(set.get_number_of_adapters = LookUp<QMXFCGetNumberOfAdaptersFunc>(module, "QMXFC_GetNumberOfAdapters")))
+  if (!(set.get_number_of_adapters =
+            LookUpSymbol<QMXFCGetNumberOfAdaptersFunc>(module, "QMXFC_GetNumberOfAdapters")))
     return "QMXFC_GetNumberOfAdapters";
-  if (!(set.get_adapter_name = LookUp<QMXFCGetAdapterNameFunc>(module, "QMXFC_GetAdapterName")))
+  if (!(set.get_adapter_name = LookUpSymbol<QMXFCGetAdapterNameFunc>(module, "QMXFC_GetAdapterName")))
     return "QMXFC_GetAdapterName";
-  if (!(set.open_adapter = LookUp<QMXFCOpenAdapterFunc>(module, "QMXFC_OpenAdapter")))
+  if (!(set.open_adapter = LookUpSymbol<QMXFCOpenAdapterFunc>(module, "QMXFC_OpenAdapter")))
     return "QMXFC_OpenAdapter";
   if (!(set.get_adapter_attributes2 =
-            LookUp<QMXFCGetAdapterAttributes2Func>(module, "QMXFC_GetAdapterAttributes2")))
+            LookUpSymbol<QMXFCGetAdapterAttributes2Func>(module, "QMXFC_GetAdapterAttributes2")))
     return "QMXFC_GetAdapterAttributes2";
-  if (!(set.close_adapter = LookUp<QMXFCCloseAdapterFunc>(module, "QMXFC_CloseAdapter")))
+  if (!(set.close_adapter = LookUpSymbol<QMXFCCloseAdapterFunc>(module, "QMXFC_CloseAdapter")))
     return "QMXFC_CloseAdapter";
-  if (!(set.free_library = LookUp<QMXFCFreeLibraryFunc>(module, "QMXFC_FreeLibrary")))
+  if (!(set.free_library = LookUpSymbol<QMXFCFreeLibraryFunc>(module, "QMXFC_FreeLibrary")))
     return "QMXFC_FreeLibrary";
   return nullptr;
 }
@@ -83,13 +82,13 @@ int FindByNodeWwn(const ExtensionSet& set, const HBA_WWN& node_wwn, char* name, 
   for (int32_t index = 0; index < count; ++index) {
     if (set.get_adapter_name(static_cast<HBA_UINT32>(index), name) != 0) {
       std::snprintf(message, kExtensionMessageSize, "fail to get adapter number");
-      return -5;
+      return kExtensionNameFailed;
     }
     name[kExtensionNameSize - 1] = '\0';
     const HBA_UINT32 handle = set.open_adapter(name);
     if (handle == 0) {
       std::snprintf(message, kExtensionMessageSize, "fail to open adapter");
-      return -4;
+      return kExtensionOpenFailed;
     }
     ExtendedAdapterAttributes record;
     std::memset(&record, 0, sizeof record);
@@ -99,17 +98,17 @@ int FindByNodeWwn(const ExtensionSet& set, const HBA_WWN& node_wwn, char* name, 
       std::snprintf(message, kExtensionMessageSize,
                     "fail to read adapter attribs, adapterHandle 0x%x, retStatus 0x%x", handle,
                     static_cast<unsigned>(status));
-      return -3;
+      return kExtensionReadFailed;
     }
     if (SameWwn(record.attributes.NodeWWN, node_wwn)) {
       CopyLocation(record, pci_subsystem, pci_bus, pci_function, pci_domain);
       set.close_adapter(handle);
-      return 0;
+      return kExtensionFound;
     }
     set.close_adapter(handle);
   }
   std::snprintf(message, kExtensionMessageSize, "could not find WWNN match");
-  return -6;
+  return kExtensionNoMatch;
 }
 
 }  // namespace
@@ -154,7 +153,7 @@ int LocateExtension(const char* adapter_name, const char* library_path, void* li
     return 1;
   }
   g_extended_attributes_entry =
-      LookUp<QMXFCGetAdapterAttributes2Func>(library_module, "QMXFC_GetAdapterAttributes2");
+      LookUpSymbol<QMXFCGetAdapterAttributes2Func>(library_module, "QMXFC_GetAdapterAttributes2");
   if (g_extended_attributes_entry == nullptr) {
     status = 1;
     std::snprintf(message, kExtensionMessageSize, "unable to dlsym for QMXFC_GetAdapterAttributes2");
@@ -176,7 +175,7 @@ int ReadExtensionThroughRegistry(const HBA_WWN& node_wwn, uint32_t& pci_subsyste
     std::snprintf(message, kExtensionMessageSize,
                   "fail to read adapter attribs: handle used is 0x%x: retStatus is 0x%x", vendor_handle,
                   static_cast<unsigned>(HBA_STATUS_ERROR_NOT_SUPPORTED));
-    return -3;
+    return kExtensionReadFailed;
   }
   ExtendedAdapterAttributes record;
   std::memset(&record, 0, sizeof record);
@@ -185,14 +184,14 @@ int ReadExtensionThroughRegistry(const HBA_WWN& node_wwn, uint32_t& pci_subsyste
     std::snprintf(message, kExtensionMessageSize,
                   "fail to read adapter attribs: handle used is 0x%x: retStatus is 0x%x", vendor_handle,
                   static_cast<unsigned>(status));
-    return -3;
+    return kExtensionReadFailed;
   }
   if (SameWwn(record.attributes.NodeWWN, node_wwn)) {
     CopyLocation(record, pci_subsystem, pci_bus, pci_function, pci_domain);
     std::snprintf(message, kExtensionMessageSize, "read adapter attribs Success! handle used is 0x%x",
                   vendor_handle);
   }
-  return 0;
+  return kExtensionFound;
 }
 
 int SearchVendorExtension(const HBA_WWN& node_wwn, char* name, uint32_t& pci_subsystem, uint8_t& pci_bus,
@@ -209,7 +208,7 @@ int SearchVendorExtension(const HBA_WWN& node_wwn, char* name, uint32_t& pci_sub
   std::snprintf(message, kExtensionMessageSize, "pass");
   if (name == nullptr) {
     std::snprintf(message, kExtensionMessageSize, "fail to get adapter number");
-    return -5;
+    return kExtensionNameFailed;
   }
   name[kExtensionNameSize - 1] = '\0';
 
@@ -225,19 +224,19 @@ int SearchVendorExtension(const HBA_WWN& node_wwn, char* name, uint32_t& pci_sub
                        : vendor == ExtensionVendor::Emulex ? "unable to load emsdm"
                                                            : "unable to load bfahbaapi";
     std::snprintf(message, kExtensionMessageSize, "%s", text);
-    return -1;
+    return kExtensionNoLibrary;
   }
 
   ExtensionSet set{};
   if (const char* missing = LookUpExtensionSet(module, set)) {
     std::snprintf(message, kExtensionMessageSize, "unable to dlsym for %s", missing);
     dlclose(module);
-    return -2;
+    return kExtensionEntryMissing;
   }
   if (set.load_library() != 0) {
     std::snprintf(message, kExtensionMessageSize, "fail to load library");
     dlclose(module);
-    return -7;
+    return kExtensionLoadRefused;
   }
   const int result =
       FindByNodeWwn(set, node_wwn, name, pci_subsystem, pci_bus, pci_function, pci_domain, message);

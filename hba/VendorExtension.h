@@ -14,6 +14,19 @@ inline constexpr size_t kExtensionNameSize = 1024;
 
 enum class ExtensionVendor { QLogic, Emulex, Brocade };
 
+// Results of SearchVendorExtension; ReadExtensionThroughRegistry returns the
+// first or kExtensionReadFailed.
+enum ExtensionResult : int {
+  kExtensionFound = 0,
+  kExtensionNoLibrary = -1,     // none of the vendor's library files opens
+  kExtensionEntryMissing = -2,  // an entry point of the set is missing
+  kExtensionReadFailed = -3,    // the extended attribute read failed
+  kExtensionOpenFailed = -4,    // opening an adapter failed
+  kExtensionNameFailed = -5,    // reading an adapter name failed
+  kExtensionNoMatch = -6,       // no adapter has the node WWN
+  kExtensionLoadRefused = -7,   // the library refused to load
+};
+
 // First match wins: "qlogic", then "Emulex" (case-sensitive); any other
 // name is Brocade.
 ExtensionVendor PickExtensionVendor(const char* adapter_name);
@@ -36,8 +49,8 @@ int LocateExtension(const char* adapter_name, const char* library_path, void* li
                     int& status);
 
 // Reads the extended attributes through the entry that LocateExtension
-// stored, with the vendor part of registry_handle. 0 (also when the node
-// WWN differs: then nothing changes), or -3 when the read failed.
+// stored, with the vendor part of registry_handle. kExtensionFound (also
+// when the node WWN differs: then nothing changes), or kExtensionReadFailed.
 int ReadExtensionThroughRegistry(const HBA_WWN& node_wwn, uint32_t& pci_subsystem, uint8_t& pci_bus,
                                  uint8_t& pci_function, uint8_t& pci_domain, char* message,
                                  HBA_HANDLE registry_handle);
@@ -45,10 +58,9 @@ int ReadExtensionThroughRegistry(const HBA_WWN& node_wwn, uint32_t& pci_subsyste
 // Loads the vendor's extension library by itself (the first of its files
 // that opens), walks its adapters for the node WWN and copies the PCI values
 // of the match. name holds the adapter name in kExtensionNameSize bytes and
-// is overwritten with the extension's adapter names. Results: 0 match, -1 no
-// library opens, -2 entry missing, -3 attribute read failed, -4 open failed,
-// -5 name read failed, -6 no match, -7 the library refused to load. The
-// outputs change only on a match; no library stays loaded.
+// is overwritten with the extension's adapter names. Returns an
+// ExtensionResult. The outputs change only on a match; no library stays
+// loaded.
 int SearchVendorExtension(const HBA_WWN& node_wwn, char* name, uint32_t& pci_subsystem, uint8_t& pci_bus,
                           uint8_t& pci_function, uint8_t& pci_domain, char* message);
 // The same with the library files given.

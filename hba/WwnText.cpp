@@ -1,3 +1,4 @@
+// World wide names as text.
 #include "hba/WwnText.h"
 
 #include <cstdio>

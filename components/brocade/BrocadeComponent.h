@@ -1,6 +1,7 @@
 #pragma once
 // Brocade adapters: the running boot code comes from the inventory's option
-// ROM version; the flash step runs the boot update tool once for all.
+// ROM version; the flash step runs the boot update tool once for all. The
+// tool's command lines, pattern and exit codes are in BrocadePatterns.h.
 #include <string>
 
 #include "framework/CBaseCmp.h"
@@ -9,9 +10,8 @@ namespace BrocadeComp {
 
 class CComponent : public CBaseCmp {
  public:
-  CComponent();
-  explicit CComponent(const std::string& log_path);  // tests: another log file
-  ~CComponent() override;
+  // The component log, or another log file (tests).
+  using CBaseCmp::CBaseCmp;
 
   std::wstring NormalizeVersion(const std::wstring& text) override;
   void DiscoverDevices() override;

@@ -1,28 +1,22 @@
+// Emulex discovery from the flash kit's query output (the inventory plays no
+// part), the split version comparison and the flash run with its messages.
 #include "components/emulex/EmulexComponent.h"
 
-#include <memory>
+#include <string>
 #include <vector>
 
 #include "components/common/ToolOutput.h"
+#include "components/emulex/EmulexPatterns.h"
 #include "framework/Paths.h"
 #include "framework/Text.h"
-#include "pattern/Pattern.h"
 
 namespace EmulexComp {
 
 namespace {
 
-const char* const kQueryLine =
-    "HBA=(.+),.*PCI ID=(\\w{1,4}),.*VID=(\\w{1,4}),.*SSID=(\\w{1,4}),.*SVID=(\\w{1,4}),"
-    ".*Firmware=(.+),.*Boot Code=([\\w\\.]+).*";
-
-const char* const kScript = "./elxflashStandalone*/lx/elxflash.sh";
-
 // Firmware of these families is compared against the fixed version below.
 const char* const kFixedFamilies[] = {"LPe160", "LPe320", "LPe310", "LPe350"};
 const wchar_t* const kFixedFamilyFirmware = L"12.6.275.7";
-
-const char* const kSupportHost = "support.fwpack.example";
 
 bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
@@ -42,6 +36,14 @@ std::string DropPrefix(const std::string& value) {
 
 std::string PadId(const std::string& id) {
   return id.size() >= 4 ? id : std::string(4 - id.size(), '0') + id;
+}
+
+// The log redirections without their leading space: the update line's
+// switch already ends in one.
+std::string RedirectionsAfterSpace() {
+  std::string text(FwPaths::kLogRedirections);
+  if (!text.empty() && text[0] == ' ') text.erase(0, 1);
+  return text;
 }
 
 struct SplitParts {
@@ -66,10 +68,6 @@ SplitParts SplitAtFirstNonDigit(const std::wstring& text) {
 
 }  // namespace
 
-CComponent::CComponent() = default;
-CComponent::CComponent(const std::string& log_path) : CBaseCmp(log_path) {}
-CComponent::~CComponent() = default;
-
 std::string CComponent::KeyFromIds(const std::string& vid, const std::string& pci_id,
                                    const std::string& svid, const std::string& ssid) {
   return PadId(vid) + "." + PadId(pci_id) + "." + PadId(svid) + "." + PadId(ssid);
@@ -90,133 +88,74 @@ std::wstring CComponent::NormalizeVersion(const std::wstring& text) {
 
 int CComponent::PrepareKit() {
   log.write("Preparing the Emulex Kit...");
-  RunCommand("unzip -o elxflashStandalone*.zip");
+  RunCommand(kUnpackCommand);
   log.write("done\n");
-  RunShell("chmod 777 ./elxflashStandalone*/lx/elxflash.sh");
+  RunShell(kMakeScriptExecutable);
   return 0;
 }
 
 bool CComponent::Discover() {
   if (PrepareKit() != 0) return false;
 
-  std::vector<std::string> lines =
-      SplitLines(RunCommand(std::string(kScript) + " /q /sysfs"));
-  std::unique_ptr<Pattern> pattern(Pattern::compile(kQueryLine, DOT_ALL));
-  if (!pattern) return true;
+  std::vector<std::string> lines = SplitLines(RunCommand(kQueryCommand));
+  ComponentText::WholeLineMatcher query_line(kQueryLinePattern, kQueryLineFlags);
 
   for (const std::string& line : lines) {
-    std::unique_ptr<TextMatcher> matcher(pattern->makeMatcher(line));
-    if (!matcher || !matcher->matchesWhole()) continue;
-    std::vector<std::string> groups = matcher->groupTexts(false);
-    if (groups.size() < 7) continue;
-    const std::string& model = groups[0];
+    if (!query_line.Matches(line)) continue;
+    std::vector<std::string> groups = query_line.Groups();
+    if (groups.size() < kQueryLineFields) continue;
+    const std::string& model = groups[kModelField];
 
-    std::wstring key = Widen(KeyFromIds(groups[2], groups[1], groups[4], groups[3]));
-    int index = FindReference(key);
-    if (index < 0 || static_cast<size_t>(index) >= reference.entries.size()) continue;
-    const RefEntry& ref = reference.entries[index];
+    std::wstring key = Widen(
+        KeyFromIds(groups[kVidField], groups[kPciIdField], groups[kSvidField], groups[kSsidField]));
+    const RefEntry* ref = CatalogueEntry(key);
+    if (ref == nullptr) continue;
 
     bool fixed_family = InFixedFamily(model);
     bool oce = Contains(model, "OCe");
-    std::string running_firmware = (fixed_family || oce) ? groups[5] : DropPrefix(groups[5]);
-    std::string running_boot = oce ? groups[6] : DropPrefix(groups[6]);
+    const std::string& firmware = groups[kFirmwareField];
+    const std::string& boot_code = groups[kBootCodeField];
+    std::string running_firmware = (fixed_family || oce) ? firmware : DropPrefix(firmware);
+    std::string running_boot = oce ? boot_code : DropPrefix(boot_code);
 
-    DeviceRec device;
-    device.device_id = key;
-    device.product_id = ref.model;
+    DeviceRec& device = AddDevice(key, *ref);
 
-    FwItem firmware;
-    firmware.type = L"Firmware";
-    firmware.version = fixed_family ? std::wstring(kFixedFamilyFirmware) : ref.firmware;
-    firmware.active_version = Widen(running_firmware);
-    if (!fixed_family && firmware.version.find(L'.') == std::wstring::npos) {
+    std::wstring version = fixed_family ? std::wstring(kFixedFamilyFirmware) : ref->firmware;
+    std::wstring active_version = Widen(running_firmware);
+    if (!fixed_family && version.find(L'.') == std::wstring::npos) {
       std::wstring undotted;
-      for (wchar_t c : firmware.active_version)
+      for (wchar_t c : active_version)
         if (c != L'.') undotted += c;
-      firmware.active_version = undotted;
+      active_version = undotted;
     }
     bool split_family = Contains(model, "LPe120") || Contains(model, "LPe110");
-    int order = split_family ? SplitCompare(firmware.version, firmware.active_version)
-                             : CompareVersions(firmware.version, firmware.active_version);
-    firmware.action = ActionWord(order);
-    firmware.duration = ref.duration;
-    firmware.shared = L"no";
-    device.fw_items.push_back(firmware);
+    int order = split_family ? SplitCompare(version, active_version) : CompareVersions(version, active_version);
+    AddFwItem(device, L"Firmware", version, active_version, order, *ref);
 
-    if (ref.bios_present != 0) {
-      FwItem bios;
-      bios.type = L"Boot BIOS ROM";
-      bios.version = ref.bios;
-      bios.active_version = Widen(running_boot);
-      bios.action = ActionWord(SplitCompare(bios.version, bios.active_version));
-      bios.duration = ref.duration;
+    if (ref->bios_present != 0) {
+      std::wstring active_boot = Widen(running_boot);
+      FwItem& bios =
+          AddFwItem(device, L"Boot BIOS ROM", ref->bios, active_boot, SplitCompare(ref->bios, active_boot), *ref);
       // The boot item leaves `shared` empty, unlike the firmware item.
-      device.fw_items.push_back(bios);
+      bios.shared.clear();
     }
-
-    discovery.devices.push_back(device);
   }
   return true;
 }
 
 int CComponent::Flash() {
-  std::string command = std::string(kScript) + " /sysfs ";
-  command += force ? " /f " : " /update ";
-  command += ComponentText::RedirectionsNoLeadingSpace(FwPaths::kLogRedirections);
-  log.write("Executing flash engine: ").write(command).write("\n");
-  int exit_code = RunShell(command);
-  log.write("Flash Engine exit code: ").write(exit_code).write("\n");
+  FlashCommand command;
+  command.shown = kUpdateCommand;
+  command.shown += force ? kForceSwitch : kUpdateSwitch;
+  command.shown += RedirectionsAfterSpace();
+  // The kit's script was made executable when the kit was unpacked.
+  const int exit_code = RunFlashEngine(command);
 
-  const char* message = nullptr;
-  bool support_note = false;
-  int result = exit_code;
-  switch (exit_code) {
-    case 0:
-      message = "All updates were successful.  Reboot needed.\n";
-      result = 1;
-      break;
-    case 1:
-      message = "No operation performed.  No updates needed or discovery command executed.\n";
-      result = 3;
-      break;
-    case 2: case 3: case 4: case 5: case 6:
-      message = "All updates failed.\n";
-      result = 7;
-      break;
-    case 11:
-      message = "All updates were successful.  Skipped any QB410SX or TW880A CNAs.\n";
-      break;
-    case 12:
-      message = "No updates needed.  Skipped any QB410SX or TW880A CNAs.\n";
-      break;
-    case 13:
-      message = "All updates failed.  Skipped any QB410SX or TW880A CNAs.\n";
-      break;
-    case 14:
-      message = "Some updates failed.  Skipped any QB410SX or TW880A CNAs.\n";
-      break;
-    case 15:
-      message = "No supported hardware found.  Skipped any QB410SX or TW880A CNAs.\n";
-      break;
-    case 16:
-      message = "No updates available.  Skipped any QB410SX or TW880A CNAs.\n";
-      break;
-    default:
-      break;
-  }
-  if (exit_code >= 11 && exit_code <= 16) {
-    support_note = true;
-    result = 7;
-  }
-  if (message != nullptr) log.write(message);
-  if (support_note) {
-    log.write(
-           "For QB410SX or TW880A CNAs, please use the \"Firmware image for offline update\" "
-           "(OneConnect ISO) tool available on ")
-        .write(kSupportHost)
-        .write("\n");
-  }
-  return result;
+  const ExitRow* row = FindExitRow(kExitCodeTable, exit_code);
+  if (row == nullptr) return exit_code;
+  if (row->message != nullptr) log.write(row->message);
+  if (row->support_note) log.write(kSupportNote).write(kSupportHost).write("\n");
+  return row->result;
 }
 
 }  // namespace EmulexComp

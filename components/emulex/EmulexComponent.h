@@ -1,7 +1,8 @@
 #pragma once
 // Emulex adapters: everything comes from the flash kit's query output; the
 // inventory plays no part. The kit is unpacked into the working directory
-// and stays there for the flash step.
+// and stays there for the flash step. The kit's command lines, query-line
+// pattern and exit codes are in EmulexPatterns.h.
 #include <string>
 
 #include "framework/CBaseCmp.h"
@@ -10,9 +11,8 @@ namespace EmulexComp {
 
 class CComponent : public CBaseCmp {
  public:
-  CComponent();
-  explicit CComponent(const std::string& log_path);  // tests: another log file
-  ~CComponent() override;
+  // The component log, or another log file (tests).
+  using CBaseCmp::CBaseCmp;
 
   bool Discover() override;
   std::wstring NormalizeVersion(const std::wstring& text) override;

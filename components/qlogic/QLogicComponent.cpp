@@ -1,37 +1,25 @@
+// QLogic discovery (the flash tool's query output paired with the inventory
+// by port WWN), the exact-then-substring catalogue lookup and the flash run.
 #include "components/qlogic/QLogicComponent.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 #include "components/common/ToolOutput.h"
+#include "components/qlogic/QLogicPatterns.h"
 #include "framework/Paths.h"
 #include "framework/Text.h"
-#include "pattern/Pattern.h"
+#include "hba/FieldText.h"
 
 namespace QLogicComp {
 
 namespace {
 
-// The tool numbers its instances 0-63; anything else has no slot.
-constexpr int kInstanceSlots = 64;
-
 struct InstanceSlot {
   std::wstring flash_image;
   std::string port_name;
 };
-
-// Group 1 of `pattern` when the whole line matches; false otherwise.
-bool WholeLineValue(Pattern* pattern, const std::string& line, std::string& value) {
-  if (pattern == nullptr) return false;
-  std::unique_ptr<TextMatcher> matcher(pattern->makeMatcher(line));
-  if (!matcher || !matcher->matchesWhole()) return false;
-  std::vector<std::string> groups = matcher->groupTexts(false);
-  if (groups.empty()) return false;
-  value = groups[0];
-  return true;
-}
 
 // Leading decimal integer as the tool prints it (white space and a sign
 // allowed, 0 without digits); -1 when it cannot name a slot.
@@ -45,10 +33,6 @@ int InstanceNumber(const std::string& text) {
 
 }  // namespace
 
-CComponent::CComponent() = default;
-CComponent::CComponent(const std::string& log_path) : CBaseCmp(log_path) {}
-CComponent::~CComponent() = default;
-
 std::wstring CComponent::NormalizeVersion(const std::wstring& text) {
   std::wstring result = text;
   size_t space = result.find(L' ');
@@ -59,59 +43,48 @@ std::wstring CComponent::NormalizeVersion(const std::wstring& text) {
 }
 
 void CComponent::DiscoverDevices() {
-  RunShell("chmod 755 ./zvqlafwupdate");
-  std::vector<std::string> lines = SplitLines(RunCommand("./zvqlafwupdate /q"));
+  RunShell(kMakeToolExecutable);
+  std::vector<std::string> lines = SplitLines(RunCommand(kQueryCommand));
 
-  std::unique_ptr<Pattern> instance_pattern(Pattern::compile("HBA Instance.*: (.+).*", DOT_ALL));
-  std::unique_ptr<Pattern> image_pattern(Pattern::compile("Flash Image.*: (.+).*", DOT_ALL));
-  std::unique_ptr<Pattern> port_pattern(Pattern::compile("Port Name.*: (.+).*", DOT_ALL));
+  ComponentText::WholeLineMatcher instance_line(kInstanceLinePattern, kQueryLineFlags);
+  ComponentText::WholeLineMatcher image_line(kFlashImageLinePattern, kQueryLineFlags);
+  ComponentText::WholeLineMatcher port_line(kPortNameLinePattern, kQueryLineFlags);
 
   std::vector<InstanceSlot> slots(kInstanceSlots);
   // No slot until the first instance line; values outside the table are
   // dropped rather than written anywhere.
   int current = -1;
   for (const std::string& line : lines) {
-    std::string value;
-    if (WholeLineValue(instance_pattern.get(), line, value)) current = InstanceNumber(value);
-    if (WholeLineValue(image_pattern.get(), line, value) && current >= 0)
-      slots[current].flash_image = Widen(value);
-    if (WholeLineValue(port_pattern.get(), line, value) && current >= 0) {
+    if (instance_line.Matches(line)) current = InstanceNumber(instance_line.Group(1));
+    if (image_line.Matches(line) && current >= 0) slots[current].flash_image = Widen(image_line.Group(1));
+    if (port_line.Matches(line) && current >= 0) {
+      std::string value = port_line.Group(1);
       for (char& c : value)
         if (c == '-') c = ':';
       slots[current].port_name = value;
     }
   }
 
-  size_t searched = lines.size() / 5;
+  size_t searched = lines.size() / kLinesPerInstance;
   if (searched > static_cast<size_t>(kInstanceSlots)) searched = kInstanceSlots;
 
   for (size_t j = 0; j < inventory.Count(); ++j) {
     const AdapterEntry* entry = inventory.GetEntry(j);
     if (entry == nullptr) continue;
-    int index = FindReference(AdapterKey(j));
-    if (index < 0 || static_cast<size_t>(index) >= reference.entries.size()) continue;
-    const RefEntry& ref = reference.entries[index];
+    const RefEntry* ref = CatalogueEntry(AdapterKey(j));
+    if (ref == nullptr) continue;
 
-    DeviceRec device;
-    device.device_id = ref.device_id;
-    device.product_id = ref.model;
-
-    FwItem item;
-    item.type = L"Multiboot Image";
-    item.version = ref.boot;
+    std::wstring active_version;
     // An adapter without ports has no WWN to pair with; the empty name of
     // an unused slot must not count as a match.
-    std::string port_wwn = ComponentText::FieldText(entry->port_wwn);
+    std::string port_wwn = FieldText(entry->port_wwn);
     if (!port_wwn.empty()) {
       for (size_t slot = 0; slot < searched; ++slot)
-        if (slots[slot].port_name == port_wwn) item.active_version = slots[slot].flash_image;
+        if (slots[slot].port_name == port_wwn) active_version = slots[slot].flash_image;
     }
-    item.action = ActionWord(CompareVersions(item.version, item.active_version));
-    item.duration = ref.duration;
-    item.shared = L"no";
-
-    device.fw_items.push_back(item);
-    discovery.devices.push_back(device);
+    DeviceRec& device = AddDevice(ref->device_id, *ref);
+    AddFwItem(device, L"Multiboot Image", ref->boot, active_version, CompareVersions(ref->boot, active_version),
+              *ref);
   }
 }
 
@@ -129,24 +102,14 @@ int CComponent::FindReference(const std::wstring& key) {
   return -1;
 }
 
-int CComponent::MapExitCode(int exit_code) {
-  if (exit_code == 0) return 1;
-  if (exit_code == 1) return 3;
-  if ((exit_code >= 2 && exit_code <= 10) || exit_code == 14 || exit_code == 16 || exit_code == 17)
-    return 7;
-  return exit_code;
-}
-
 int CComponent::Flash() {
-  std::string command = "./zvqlafwupdate";
-  if (silent) command += " /s";
-  if (force) command += " /f";
-  log.write("Executing flash engine: ").write(command).write("\n");
-  command += FwPaths::kLogRedirections;
-  RunShell("chmod 755 ./zvqlafwupdate");
-  int exit_code = RunShell(command);
-  log.write("Flash Engine exit code: ").write(exit_code).write("\n");
-  return MapExitCode(exit_code);
+  FlashCommand command;
+  command.shown = kUpdateCommand;
+  if (silent) command.shown += kSilentSwitch;
+  if (force) command.shown += kForceSwitch;
+  command.redirections = FwPaths::kLogRedirections;
+  command.make_executable = kMakeToolExecutable;
+  return ResultForExitCode(RunFlashEngine(command));
 }
 
 }  // namespace QLogicComp

@@ -1,6 +1,7 @@
 #pragma once
 // QLogic adapters: discovery through the flash tool's query output paired
-// with the inventory by port WWN, and one flash run for all adapters.
+// with the inventory by port WWN, and one flash run for all adapters. The
+// tool's command lines, patterns and exit codes are in QLogicPatterns.h.
 #include <string>
 
 #include "framework/CBaseCmp.h"
@@ -9,17 +10,13 @@ namespace QLogicComp {
 
 class CComponent : public CBaseCmp {
  public:
-  CComponent();
-  explicit CComponent(const std::string& log_path);  // tests: another log file
-  ~CComponent() override;
+  // The component log, or another log file (tests).
+  using CBaseCmp::CBaseCmp;
 
   std::wstring NormalizeVersion(const std::wstring& text) override;
   void DiscoverDevices() override;
   int Flash() override;
   int FindReference(const std::wstring& key) override;
-
-  // Tool exit code to component result.
-  static int MapExitCode(int exit_code);
 };
 
 }  // namespace QLogicComp

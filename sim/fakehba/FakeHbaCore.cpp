@@ -261,8 +261,8 @@ HBA_STATUS GetAdapterPortAttributes(HBA_HANDLE handle, HBA_UINT32 port_index, HB
   SimState::ParseWwn(SimState::GetString(*port, "wwn"), attributes->PortWWN.wwn);
   SimState::ParseWwn(SimState::GetString(*port, "fabric_name"), attributes->FabricName.wwn);
   attributes->PortFcId = static_cast<HBA_UINT32>(SimState::GetInt(*port, "fc_id", 0));
-  attributes->PortType = static_cast<HBA_UINT32>(SimState::GetInt(*port, "type", 5));
-  attributes->PortState = static_cast<HBA_UINT32>(SimState::GetInt(*port, "state", 2));
+  attributes->PortType = static_cast<HBA_UINT32>(SimState::GetInt(*port, "type", HBA_PORTTYPE_NPORT));
+  attributes->PortState = static_cast<HBA_UINT32>(SimState::GetInt(*port, "state", HBA_PORTSTATE_ONLINE));
   attributes->PortSupportedClassofService = static_cast<HBA_UINT32>(SimState::GetInt(*port, "class_of_service", 8));
   attributes->PortSupportedSpeed = static_cast<HBA_UINT32>(SimState::GetInt(*port, "supported_speed", 0x1A));
   attributes->PortSpeed = static_cast<HBA_UINT32>(SimState::GetInt(*port, "speed", 0x10));

@@ -14,7 +14,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -24,6 +23,7 @@
 #include <vector>
 
 #include "framework/Paths.h"
+#include "framework/ShellSafeText.h"
 #include "sim/common/SimState.h"
 
 using nlohmann::json;
@@ -83,7 +83,7 @@ bool Whiteout(const std::string& upper_path) {
 bool SafeName(const std::string& text) {
   if (text.empty() || text == "." || text == "..") return false;
   for (char c : text)
-    if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-')) return false;
+    if (!IsPortableNameChar(c)) return false;
   return true;
 }
 

@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "components/emulex/EmulexPatterns.h"
+#include "components/qlogic/QLogicPatterns.h"
 #include "pattern/Pattern.h"
 
 using nlohmann::json;
@@ -44,8 +46,8 @@ std::vector<std::string> Lines(const std::string& text) {
 
 // Group texts of a whole-line match, as the components read them; empty
 // when the line does not match.
-std::vector<std::string> Groups(const std::string& pattern, const std::string& line) {
-  std::unique_ptr<Pattern> p(Pattern::compile(pattern, DOT_ALL));
+std::vector<std::string> Groups(const char* pattern, unsigned long flags, const std::string& line) {
+  std::unique_ptr<Pattern> p(Pattern::compile(pattern, flags));
   if (!p) return {};
   std::unique_ptr<TextMatcher> m(p->makeMatcher(line));
   if (!m || !m->matchesWhole()) return {};
@@ -97,18 +99,18 @@ TEST_F(FakeToolTest, QLogicQueryFeedsTheComponentPatterns) {
   lower["qlogic"]["lower_case_port_name"] = true;
   State({{"adapters", {QLogicAdapter("21:00:00:1B:32:0A:0B:01", 0, "2.10"), lower, {{"name", "not seen by the tool"}}}},
          {"tools", {{"zvqlafwupdate", {{"query_prefix_lines", {"banner"}}, {"query_extra_lines", {"done"}}}}}}});
-  const Result r = Run("./zvqlafwupdate /q");
+  const Result r = Run(QLogicComp::kQueryCommand);
   EXPECT_EQ(r.code, 0);
   const std::vector<std::string> lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 12u);  // banner, five per instance, trailer
   int instance = -1;
   std::map<int, std::pair<std::string, std::string>> seen;
   for (const std::string& line : lines) {
-    std::vector<std::string> g = Groups("HBA Instance.*: (.+).*", line);
+    std::vector<std::string> g = Groups(QLogicComp::kInstanceLinePattern, QLogicComp::kQueryLineFlags, line);
     if (!g.empty()) instance = std::atoi(g[0].c_str());
-    g = Groups("Flash Image.*: (.+).*", line);
+    g = Groups(QLogicComp::kFlashImageLinePattern, QLogicComp::kQueryLineFlags, line);
     if (!g.empty()) seen[instance].first = g[0];
-    g = Groups("Port Name.*: (.+).*", line);
+    g = Groups(QLogicComp::kPortNameLinePattern, QLogicComp::kQueryLineFlags, line);
     if (!g.empty()) seen[instance].second = g[0];
   }
   ASSERT_EQ(seen.size(), 2u);
@@ -153,12 +155,11 @@ TEST_F(FakeToolTest, EmulexQueryLineFeedsTheComponentPattern) {
   EXPECT_EQ(r.code, 0);
   const std::vector<std::string> lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 2u);
-  const char* pattern =
-      "HBA=(.+),.*PCI ID=(\\w{1,4}),.*VID=(\\w{1,4}),.*SSID=(\\w{1,4}),.*SVID=(\\w{1,4}),.*Firmware=(.+),.*Boot "
-      "Code=([\\w\\.]+).*";
-  EXPECT_EQ(Groups(pattern, lines[0]), (std::vector<std::string>{"LPe12002-M8", "F100", "10DF", "F1", "10df",
-                                                                 "US2.01A10", "UB5.12a5"}));
-  EXPECT_TRUE(Groups(pattern, lines[1]).empty());
+  const char* pattern = EmulexComp::kQueryLinePattern;
+  const unsigned long flags = EmulexComp::kQueryLineFlags;
+  EXPECT_EQ(Groups(pattern, flags, lines[0]), (std::vector<std::string>{"LPe12002-M8", "F100", "10DF", "F1", "10df",
+                                                                        "US2.01A10", "UB5.12a5"}));
+  EXPECT_TRUE(Groups(pattern, flags, lines[1]).empty());
 }
 
 TEST_F(FakeToolTest, BrocadeNeedsItsImageAndUpdatesTheOptionRom) {

@@ -154,17 +154,33 @@ TEST_F(Report, PathIsUsedExactlyAsGiven) {
   EXPECT_FALSE(fwtest::FileExists(dir / "outA.xml"));
 }
 
-TEST_F(Report, UnsavableReportFails) {
-  component.SetReportPath(dir / "missing/out.xml");
-  EXPECT_FALSE(component.WriteDiscoveryXml());
-  component.SetReportPath("");
-  EXPECT_FALSE(component.WriteDiscoveryXml());
-  component.SetReportPath(dir.path());  // a directory
-  EXPECT_FALSE(component.WriteDiscoveryXml());
-  if (fwtest::FileExists("/dev/full")) {
-    component.SetReportPath("/dev/full");
+// A report that cannot be saved fails, and says so on standard error with
+// the path and the system's reason.
+TEST_F(Report, UnsavableReportFailsWithOneLineOnStandardError) {
+  struct Case {
+    std::string path;
+    const char* reason;
+  };
+  std::vector<Case> cases = {
+      {dir / "missing/out.xml", "No such file or directory"},
+      {"", "No such file or directory"},
+      {dir.path(), "Is a directory"},  // a directory
+  };
+  if (fwtest::FileExists("/dev/full")) cases.push_back({"/dev/full", "No space left on device"});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    component.SetReportPath(c.path);
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(component.WriteDiscoveryXml());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "fwpack: cannot write report " + c.path + ": " + c.reason + "\n");
   }
+
+  // A saved report prints nothing there.
+  component.SetReportPath(dir / "out.xml");
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(component.WriteDiscoveryXml());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The patterns the component itself uses, exactly as it writes them, on
+// The patterns the component itself uses, read from its own headers, on
 // lines that match and lines that do not, with the groups they yield.
 #include <gtest/gtest.h>
 
@@ -6,15 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "components/brocade/BrocadePatterns.h"
+#include "components/emulex/EmulexPatterns.h"
+#include "components/qlogic/QLogicPatterns.h"
+#include "framework/FrameworkPatterns.h"
 #include "pattern/Pattern.h"
+#include "tests/pattern/PatternTestUtil.h"
 
 using Strings = std::vector<std::string>;
 
 namespace {
 
 // What a discovery does per line: compile, matcher, whole match, groups.
-bool lineGroups(const std::string& pattern, const std::string& line, Strings* groups) {
-  std::unique_ptr<Pattern> p(Pattern::compile(pattern, DOT_ALL));
+bool lineGroups(const std::string& pattern, unsigned long flags, const std::string& line, Strings* groups) {
+  std::unique_ptr<Pattern> p(Pattern::compile(pattern, flags));
   if (!p) return false;
   std::unique_ptr<TextMatcher> m(p->makeMatcher(line));
   if (!m->matchesWhole()) return false;
@@ -23,24 +28,23 @@ bool lineGroups(const std::string& pattern, const std::string& line, Strings* gr
 }
 
 std::wstring normalizeVersion(const std::wstring& text) {
-  std::unique_ptr<WidePattern> p(WidePattern::compile(L".*(\\d+\\.\\d+\\.\\d+\\.\\d+).*", DOT_ALL));
+  std::unique_ptr<WidePattern> p(
+      WidePattern::compile(BrocadeComp::kOptionRomVersionPattern, BrocadeComp::kOptionRomFlags));
   if (!p) return L"compile failed";
   std::unique_ptr<WideTextMatcher> m(p->makeMatcher(text));
   if (m->matchesWhole()) return m->groupText(1);
   return text;
 }
 
-const char kEmulexLine[] =
-    "HBA=(.+),.*PCI ID=(\\w{1,4}),.*VID=(\\w{1,4}),.*SSID=(\\w{1,4}),.*SVID=(\\w{1,4}),"
-    ".*Firmware=(.+),.*Boot Code=([\\w\\.]+).*";
+const char* const kEmulexLine = EmulexComp::kQueryLinePattern;
+const char* const kInstance = QLogicComp::kInstanceLinePattern;
+const char* const kImage = QLogicComp::kFlashImageLinePattern;
+const char* const kPort = QLogicComp::kPortNameLinePattern;
 
 }  // namespace
 
 TEST(ComponentPatterns, ReleaseFiles) {
-  const unsigned long flags = DOT_ALL | LINE_ANCHORS;
-  const char* redHat[] = {"Red Hat Enterprise Linux.*release 4.*", "Red Hat Enterprise Linux.*release 5.*",
-                          "Red Hat Enterprise Linux.*release 6.*"};
-  const char* suse[] = {"SUSE Linux Enterprise Server 10.*", "SUSE Linux Enterprise Server 11.*"};
+  const unsigned long flags = FwPatterns::kReleaseFlags;
   struct {
     const char* text;
     int redHatIndex;  // first Red Hat pattern that matches, -1 for none
@@ -60,19 +64,20 @@ TEST(ComponentPatterns, ReleaseFiles) {
     SCOPED_TRACE(c.text);
     int found = -1;
     for (int i = 0; i < 3 && found < 0; ++i)
-      if (Pattern::matches(redHat[i], c.text, flags)) found = i;
+      if (Pattern::matches(FwPatterns::kRedHatReleases[i].pattern, c.text, flags)) found = i;
     EXPECT_EQ(found, c.redHatIndex);
     found = -1;
     for (int i = 0; i < 2 && found < 0; ++i)
-      if (Pattern::matches(suse[i], c.text, flags)) found = i;
+      if (Pattern::matches(FwPatterns::kSuseReleases[i].pattern, c.text, flags)) found = i;
     EXPECT_EQ(found, c.suseIndex);
   }
 }
 
 TEST(ComponentPatterns, VersionFieldsAreDigitsOnly) {
-  for (const wchar_t* yes : {L"0", L"02", L"2147483648999"}) EXPECT_TRUE(WidePattern::matches(L"\\d+", yes, 0));
+  const wchar_t* numeric = FwPatterns::kNumericFieldPattern;
+  for (const wchar_t* yes : {L"0", L"02", L"2147483648999"}) EXPECT_TRUE(WidePattern::matches(numeric, yes, 0));
   for (const wchar_t* no : {L"", L"1a", L"a1", L" 1", L"1 ", L"-1", L"+1", L"1.2"})
-    EXPECT_FALSE(WidePattern::matches(L"\\d+", no, 0));
+    EXPECT_FALSE(WidePattern::matches(numeric, no, 0));
 }
 
 TEST(ComponentPatterns, QLogicQueryLines) {
@@ -82,26 +87,26 @@ TEST(ComponentPatterns, QLogicQueryLines) {
     bool matches;
     const char* group1;
   } cases[] = {
-      {"HBA Instance.*: (.+).*", "HBA Instance : 0", true, "0"},
-      {"HBA Instance.*: (.+).*", "HBA Instance: 12 (QLE2562)", true, "12 (QLE2562)"},
-      {"HBA Instance.*: (.+).*", "HBA Instance: 0 : 7", true, "7"},  // after the last ": "
-      {"HBA Instance.*: (.+).*", "HBA Instance : ", false, ""},      // nothing after it
-      {"HBA Instance.*: (.+).*", "HBA Instance 0", false, ""},
-      {"HBA Instance.*: (.+).*", "  HBA Instance : 0", false, ""},    // must start the line
-      {"HBA Instance.*: (.+).*", "HBA Instance:0", false, ""},
-      {"Flash Image.*: (.+).*", "Flash Image Version : 3.03.26", true, "3.03.26"},
-      {"Flash Image.*: (.+).*", "Flash Image Version: v.3.03 \r", true, "v.3.03 \r"},
-      {"Flash Image.*: (.+).*", "flash image version : 3.03.26", false, ""},
-      {"Port Name.*: (.+).*", "Port Name : 21-00-00-1B-32-0A-6B-D4", true, "21-00-00-1B-32-0A-6B-D4"},
-      {"Port Name.*: (.+).*", "Port Name: a: b", true, "b"},
-      {"Port Name.*: (.+).*", "Port Name: a: ", true, "a: "},  // the last ": " with text after it
-      {"Port Name.*: (.+).*", "Port Name", false, ""},
-      {"Port Name.*: (.+).*", "", false, ""},
+      {kInstance, "HBA Instance : 0", true, "0"},
+      {kInstance, "HBA Instance: 12 (QLE2562)", true, "12 (QLE2562)"},
+      {kInstance, "HBA Instance: 0 : 7", true, "7"},  // after the last ": "
+      {kInstance, "HBA Instance : ", false, ""},      // nothing after it
+      {kInstance, "HBA Instance 0", false, ""},
+      {kInstance, "  HBA Instance : 0", false, ""},    // must start the line
+      {kInstance, "HBA Instance:0", false, ""},
+      {kImage, "Flash Image Version : 3.03.26", true, "3.03.26"},
+      {kImage, "Flash Image Version: v.3.03 \r", true, "v.3.03 \r"},
+      {kImage, "flash image version : 3.03.26", false, ""},
+      {kPort, "Port Name : 21-00-00-1B-32-0A-6B-D4", true, "21-00-00-1B-32-0A-6B-D4"},
+      {kPort, "Port Name: a: b", true, "b"},
+      {kPort, "Port Name: a: ", true, "a: "},  // the last ": " with text after it
+      {kPort, "Port Name", false, ""},
+      {kPort, "", false, ""},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(std::string(c.pattern) + " on '" + c.line + "'");
     Strings groups;
-    ASSERT_EQ(lineGroups(c.pattern, c.line, &groups), c.matches);
+    ASSERT_EQ(lineGroups(c.pattern, QLogicComp::kQueryLineFlags, c.line, &groups), c.matches);
     if (c.matches) {
       EXPECT_EQ(groups, Strings({c.group1}));
     }
@@ -110,14 +115,14 @@ TEST(ComponentPatterns, QLogicQueryLines) {
 
 TEST(ComponentPatterns, EmulexQueryLine) {
   Strings groups;
-  ASSERT_TRUE(lineGroups(kEmulexLine,
+  ASSERT_TRUE(lineGroups(kEmulexLine, EmulexComp::kQueryLineFlags,
                          "HBA=LPe12002-M8, Port Type=FC, PCI ID=F100, VID=10DF, SSID=F100, SVID=10DF, "
                          "Firmware=2.01A12, Boot Code=5.12a2, Driver=8.2",
                          &groups));
   EXPECT_EQ(groups, Strings({"LPe12002-M8, Port Type=FC", "F100", "10DF", "F100", "10DF", "2.01A12", "5.12a2"}));
 
   // Short ids keep their case; the model text runs to the last comma before PCI ID.
-  ASSERT_TRUE(lineGroups(kEmulexLine,
+  ASSERT_TRUE(lineGroups(kEmulexLine, EmulexComp::kQueryLineFlags,
                          "HBA=OCe11102, x, PCI ID=e2, VID=19a2, SSID=e602, SVID=10df, Firmware=4.1.402.20, "
                          "Boot Code=4.1.402.20,",
                          &groups));
@@ -132,7 +137,7 @@ TEST(ComponentPatterns, EmulexQueryLine) {
            "",
        }) {
     SCOPED_TRACE(no);
-    EXPECT_FALSE(lineGroups(kEmulexLine, no, &groups));
+    EXPECT_FALSE(lineGroups(kEmulexLine, EmulexComp::kQueryLineFlags, no, &groups));
   }
 }
 
@@ -152,4 +157,67 @@ TEST(ComponentPatterns, BrocadeOptionRomVersion) {
       {L"", L""},
   };
   for (auto& c : cases) EXPECT_EQ(normalizeVersion(c.text), c.normalized);
+}
+
+// The components keep one matcher per pattern and re-target it at each line
+// of a tool's output. Over an output with lines of very different lengths,
+// near misses long enough for the failure memo and non-matching lines
+// between matching ones, that must give exactly what a fresh matcher per
+// line gives: match or not, every group offset, and whether a limit was hit.
+TEST(ComponentPatterns, RetargetedMatcherAgreesWithAFreshOnePerLine) {
+  std::string nearMiss = "HBA=x";
+  for (int i = 0; i < 300; ++i) nearMiss += ",PCI ID=1,VID=1,SSID=1,SVID=1,Firmware=1";
+  const std::vector<std::string> lines = {
+      "HBA Instance    : 0",
+      "HBA Model       : QLE2562",
+      "Flash Image     : Multiboot: 2.10",
+      "Port Name       : 21-00-00-1B-32-0A-0B-01",
+      "",
+      "HBA=LPe12002-M8, Port Type=FC, PCI ID=F100, VID=10DF, SSID=F100, SVID=10DF, Firmware=2.01A12, "
+      "Boot Code=5.12a2, Driver=8.2",
+      nearMiss,
+      "HBA=OCe11102, PCI ID=e2, VID=19a2, SSID=e602, SVID=10df, Firmware=4.1.402.20, Boot Code=4.1.402.20,",
+      "Port Name: " + std::string(5000, '-') + ": x",
+      "HBA Instance : " + std::string(20000, ' ') + "7",
+      "x",
+      "HBA Instance    : 1 (QLE2462 Port 2)",
+      nearMiss.substr(0, 200),
+      "Flash Image     : 3.03",
+  };
+  const struct {
+    const char* pattern;
+    unsigned long flags;
+  } patterns[] = {
+      {QLogicComp::kInstanceLinePattern, QLogicComp::kQueryLineFlags},
+      {QLogicComp::kFlashImageLinePattern, QLogicComp::kQueryLineFlags},
+      {QLogicComp::kPortNameLinePattern, QLogicComp::kQueryLineFlags},
+      {EmulexComp::kQueryLinePattern, EmulexComp::kQueryLineFlags},
+  };
+  auto result = [](TextMatcher& m, int groups) {
+    std::string out = m.matchesWhole() ? pt::offsets(m, groups) : "no";
+    if (m.limitHit()) out += " limit";
+    return out;
+  };
+  for (const auto& p : patterns) {
+    std::unique_ptr<Pattern> pattern(Pattern::compile(p.pattern, p.flags));
+    ASSERT_TRUE(pattern) << p.pattern;
+    const int groups = pattern->getGroupCount();
+    // The memo as the components get it, and from the first visit on.
+    for (long long threshold : {-1LL, 0LL}) {
+      SCOPED_TRACE(std::string(p.pattern) + (threshold == 0 ? " (memo at once)" : ""));
+      std::unique_ptr<TextMatcher> kept(pattern->makeMatcher(std::string()));
+      if (threshold == 0) kept->setMemoThreshold(0);
+      int matched = 0;
+      for (size_t i = 0; i < lines.size(); ++i) {
+        std::unique_ptr<TextMatcher> fresh(pattern->makeMatcher(lines[i]));
+        if (threshold == 0) fresh->setMemoThreshold(0);
+        kept->setText(lines[i]);
+        const std::string expected = result(*fresh, groups);
+        EXPECT_EQ(result(*kept, groups), expected) << "line " << i;
+        EXPECT_EQ(kept->groupTexts(false), fresh->groupTexts(false)) << "line " << i;
+        if (expected != "no") ++matched;
+      }
+      EXPECT_GE(matched, 2);  // the output holds matching lines for every pattern
+    }
+  }
 }

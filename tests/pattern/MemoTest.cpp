@@ -10,14 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "components/brocade/BrocadePatterns.h"
+#include "components/emulex/EmulexPatterns.h"
+#include "components/qlogic/QLogicPatterns.h"
+#include "framework/FrameworkPatterns.h"
 #include "pattern/Pattern.h"
 #include "PatternTestUtil.h"
 
 namespace {
 
-const char kEmulexLine[] =
-    "HBA=(.+),.*PCI ID=(\\w{1,4}),.*VID=(\\w{1,4}),.*SSID=(\\w{1,4}),.*SVID=(\\w{1,4}),"
-    ".*Firmware=(.+),.*Boot Code=([\\w\\.]+).*";
+const char* const kEmulexLine = EmulexComp::kQueryLinePattern;
+// The Brocade option ROM pattern is wide and plain ASCII; here in its narrow form.
+const std::wstring kWideRom = BrocadeComp::kOptionRomVersionPattern;
+const std::string kNarrowRom(kWideRom.begin(), kWideRom.end());
 
 std::string repeat(const std::string& piece, int n) {
   std::string out;
@@ -55,12 +60,12 @@ struct MemoCase {
 
 const MemoCase kCases[] = {
     // the component patterns
-    {kEmulexLine, DOT_ALL, true},
-    {"HBA Instance.*: (.+).*", DOT_ALL, true},
-    {"Flash Image.*: (.+).*", DOT_ALL, true},
-    {"Port Name.*: (.+).*", DOT_ALL, true},
-    {"Red Hat Enterprise Linux.*release 5.*", DOT_ALL | LINE_ANCHORS, true},
-    {".*(\\d+\\.\\d+\\.\\d+\\.\\d+).*", DOT_ALL, true},
+    {kEmulexLine, EmulexComp::kQueryLineFlags, true},
+    {QLogicComp::kInstanceLinePattern, QLogicComp::kQueryLineFlags, true},
+    {QLogicComp::kFlashImageLinePattern, QLogicComp::kQueryLineFlags, true},
+    {QLogicComp::kPortNameLinePattern, QLogicComp::kQueryLineFlags, true},
+    {FwPatterns::kRedHatReleases[1].pattern, FwPatterns::kReleaseFlags, true},
+    {kNarrowRom.c_str(), BrocadeComp::kOptionRomFlags, true},
     // a repetition of any character that failed from a later position is
     // tried again from an earlier one
     {"a(.*)x(.*)y(.*)", DOT_ALL, true},
@@ -161,7 +166,7 @@ TEST(PatternMemo, SameResultsWideVariant) { compareTable<wchar_t>(); }
 // The line that used to spend the whole step budget now finishes: no match,
 // no limit, and quickly; a line that matches still yields its groups.
 TEST(PatternMemo, EmulexNearMissFinishesWithoutLimit) {
-  std::unique_ptr<Pattern> p(Pattern::compile(kEmulexLine, DOT_ALL));
+  std::unique_ptr<Pattern> p(Pattern::compile(kEmulexLine, EmulexComp::kQueryLineFlags));
   ASSERT_TRUE(p);
   const std::string line = nearMiss(30);
   ASSERT_GT(line.size(), 1200u);
@@ -199,7 +204,7 @@ TEST(PatternMemo, FiftyNearMissLinesUnderASecond) {
   int limits = 0, matches = 0;
   double ms = millisOf([&] {
     for (int i = 0; i < 50; ++i) {
-      std::unique_ptr<Pattern> p(Pattern::compile(kEmulexLine, DOT_ALL));
+      std::unique_ptr<Pattern> p(Pattern::compile(kEmulexLine, EmulexComp::kQueryLineFlags));
       if (!p) return;
       std::unique_ptr<TextMatcher> m(p->makeMatcher(line));
       if (m->matchesWhole()) ++matches;
@@ -215,7 +220,7 @@ TEST(PatternMemo, FiftyNearMissLinesUnderASecond) {
 TEST(PatternMemo, FiftyNearMissLinesAsOneText) {
   std::string output;
   for (int i = 0; i < 50; ++i) output += nearMiss(30) + "\n";
-  std::unique_ptr<Pattern> p(Pattern::compile(kEmulexLine, DOT_ALL));
+  std::unique_ptr<Pattern> p(Pattern::compile(kEmulexLine, EmulexComp::kQueryLineFlags));
   ASSERT_TRUE(p);
   std::unique_ptr<TextMatcher> m(p->makeMatcher(output));
   double ms = millisOf([&] {
@@ -252,7 +257,7 @@ TEST(PatternMemo, NothingCarriedIntoTheNextOperation) {
 // Where the memo would exceed its cap it stays off and the step budget
 // still bounds the operation: no match, limit reported, no crash.
 TEST(PatternMemo, LongTextLeavesMemoOffAndBudgetHolds) {
-  std::unique_ptr<Pattern> p(Pattern::compile(kEmulexLine, DOT_ALL));
+  std::unique_ptr<Pattern> p(Pattern::compile(kEmulexLine, EmulexComp::kQueryLineFlags));
   ASSERT_TRUE(p);
   // Nodes times positions well past the cap.
   std::string line = nearMiss(static_cast<int>((70u << 20) / p->nodeCount() / (sizeof kFields - 1)) + 1);

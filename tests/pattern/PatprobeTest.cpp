@@ -8,6 +8,8 @@
 #include <iterator>
 #include <string>
 
+#include "components/qlogic/QLogicPatterns.h"
+
 #ifndef PATPROBE_PATH
 #error "PATPROBE_PATH must name the patprobe executable"
 #endif
@@ -44,7 +46,7 @@ Result probe(const std::string& args) {
 }  // namespace
 
 TEST(Patprobe, WholeMatchPrintsGroupOffsets) {
-  Result r = probe("--flags 4 whole 'Port Name.*: (.+).*' 'Port Name : 21-00-00'");
+  Result r = probe("--flags 4 whole '" + std::string(QLogicComp::kPortNameLinePattern) + "' 'Port Name : 21-00-00'");
   EXPECT_EQ(r.rc, 0);
   EXPECT_EQ(r.out, "groups 2\nwhole true\ngroup 0 0 20\ngroup 1 12 20\n");
   EXPECT_EQ(r.err, "");
@@ -100,9 +102,10 @@ TEST(Patprobe, TextFileAndRepeat) {
     std::ofstream out(file, std::ios::binary);
     out << "HBA Instance : 3\nsecond line";
   }
-  Result r = probe("--flags 4 --text-file " + file + " whole 'HBA Instance.*: (.+).*'");
+  const std::string instanceLine = "'" + std::string(QLogicComp::kInstanceLinePattern) + "'";
+  Result r = probe("--flags 4 --text-file " + file + " whole " + instanceLine);
   EXPECT_EQ(r.out, "groups 2\nwhole true\ngroup 0 0 28\ngroup 1 15 28\n");
-  r = probe("--repeat 50 --flags 4 --text-file " + file + " whole 'HBA Instance.*: (.+).*'");
+  r = probe("--repeat 50 --flags 4 --text-file " + file + " whole " + instanceLine);
   EXPECT_EQ(r.rc, 0);
   EXPECT_EQ(r.out, "groups 2\nwhole true\ngroup 0 0 28\ngroup 1 15 28\n");  // printed once
   EXPECT_EQ(r.err.rfind("ns_per_iter ", 0), 0u) << r.err;

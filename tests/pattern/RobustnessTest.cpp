@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "components/emulex/EmulexPatterns.h"
+#include "components/qlogic/QLogicPatterns.h"
 #include "pattern/Pattern.h"
 #include "tests/pattern/PatternTestUtil.h"
 
@@ -21,15 +23,14 @@ double secondsSince(std::chrono::steady_clock::time_point t0) {
 // Generous: the point is "ends", not a benchmark; sanitizer builds are slow.
 constexpr double kEnds = 10.0;
 
-const char kEmulexLine[] =
-    "HBA=(.+),.*PCI ID=(\\w{1,4}),.*VID=(\\w{1,4}),.*SSID=(\\w{1,4}),.*SVID=(\\w{1,4}),"
-    ".*Firmware=(.+),.*Boot Code=([\\w\\.]+).*";
+const char* const kEmulexLine = EmulexComp::kQueryLinePattern;
+const char* const kInstanceLine = QLogicComp::kInstanceLinePattern;
 
 }  // namespace
 
 TEST(PatternRobustness, TenMegabyteLineMatchesWholeWithoutRecursion) {
   std::string line = "HBA Instance : " + std::string(10 * 1024 * 1024, 'x') + ": 5";
-  std::unique_ptr<Pattern> p(Pattern::compile("HBA Instance.*: (.+).*", DOT_ALL));
+  std::unique_ptr<Pattern> p(Pattern::compile(kInstanceLine, QLogicComp::kQueryLineFlags));
   ASSERT_TRUE(p);
   std::unique_ptr<TextMatcher> m(p->makeMatcher(line));
   auto t0 = std::chrono::steady_clock::now();
@@ -140,7 +141,7 @@ TEST(PatternRobustness, EmulexPatternOnHostileLines) {
   std::string labels = "HBA=";
   while (labels.size() < 400) labels += "PCI ID=F1,VID=1,SSID=1,SVID=1,Firmware=1,";
   for (const std::string& line : {commas, labels, std::string(400, ',')}) {
-    std::unique_ptr<Pattern> p(Pattern::compile(kEmulexLine, DOT_ALL));
+    std::unique_ptr<Pattern> p(Pattern::compile(kEmulexLine, EmulexComp::kQueryLineFlags));
     ASSERT_TRUE(p);
     std::unique_ptr<TextMatcher> m(p->makeMatcher(line));
     auto t0 = std::chrono::steady_clock::now();
@@ -214,7 +215,7 @@ void* makeAndMatch(void* arg) {
 // threads, and freed on another thread than the one that made them, stay
 // separate and correct.
 TEST(PatternRobustness, MatchersMadeAndFreedAcrossThreads) {
-  std::unique_ptr<Pattern> p(Pattern::compile("HBA Instance.*: (.+).*", DOT_ALL));
+  std::unique_ptr<Pattern> p(Pattern::compile(kInstanceLine, QLogicComp::kQueryLineFlags));
   ASSERT_TRUE(p);
   MatcherHandOver runs[4];
   pthread_t threads[4];
