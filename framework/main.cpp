@@ -1,6 +1,8 @@
 // Entry point: builds the component chosen at build time and runs it.
 #include <cstdio>
 
+#include "framework/Interrupts.h"
+
 #if defined(FWPACK_COMPONENT_EMULEX)
 #include "components/emulex/EmulexComponent.h"
 using SelectedComponent = EmulexComp::CComponent;
@@ -13,6 +15,7 @@ using SelectedComponent = QLogicComp::CComponent;
 #endif
 
 int main(int argc, char** argv) {
+  Interrupts::Install();
   SelectedComponent* component = new SelectedComponent();
   int exit_code;
   switch (component->ParseCommandLine(argc, argv)) {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "components/common/ToolOutput.h"
+#include "framework/FlashEngine.h"
 #include "framework/Paths.h"
 #include "framework/Text.h"
 #include "pattern/Pattern.h"
@@ -54,7 +55,7 @@ int CComponent::Flash() {
   log.write("Executing flash engine: ").write(command).write("\n");
   command += FwPaths::kLogRedirections;
   RunShell("chmod 777 ./bcu_bootupdate");
-  int exit_code = RunShell(command);
+  int exit_code = RunFlashEngine(log, command);
   log.write("Flash Engine exit code: ").write(exit_code).write("\n");
   return exit_code == 0 ? 1 : 7;
 }

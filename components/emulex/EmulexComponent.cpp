@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "components/common/ToolOutput.h"
+#include "framework/FlashEngine.h"
 #include "framework/Paths.h"
 #include "framework/Text.h"
 #include "pattern/Pattern.h"
@@ -164,7 +165,7 @@ int CComponent::Flash() {
   command += force ? " /f " : " /update ";
   command += ComponentText::RedirectionsNoLeadingSpace(FwPaths::kLogRedirections);
   log.write("Executing flash engine: ").write(command).write("\n");
-  int exit_code = RunShell(command);
+  int exit_code = RunFlashEngine(log, command);
   log.write("Flash Engine exit code: ").write(exit_code).write("\n");
 
   const char* message = nullptr;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "components/common/ToolOutput.h"
+#include "framework/FlashEngine.h"
 #include "framework/Paths.h"
 #include "framework/Text.h"
 #include "pattern/Pattern.h"
@@ -144,7 +145,7 @@ int CComponent::Flash() {
   log.write("Executing flash engine: ").write(command).write("\n");
   command += FwPaths::kLogRedirections;
   RunShell("chmod 755 ./zvqlafwupdate");
-  int exit_code = RunShell(command);
+  int exit_code = RunFlashEngine(log, command);
   log.write("Flash Engine exit code: ").write(exit_code).write("\n");
   return MapExitCode(exit_code);
 }
