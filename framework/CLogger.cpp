@@ -1,26 +1,65 @@
-// The console and log writer: each message to stdout unless silenced and
-// appended to the log file, opened and closed per write.
+// CLogger: console copy, whole-line appends to the log, and the path the
+// termination handler writes its last line through.
 #include "framework/CLogger.h"
 
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 
 #include "framework/Paths.h"
+#include "framework/SignalHold.h"
 #include "framework/Text.h"
 
 namespace {
 
 const char kLogError[] = "ERROR : Unable to write to log file\n";
 
+// The logger the termination handler writes through; changed with signals
+// held.
+CLogger* g_active = nullptr;
+
+// Flushed at once: a run ended by a signal or a failure must not lose what
+// the console was already given, and direct prints keep their order.
 void ToConsole(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
 }
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+int OpenLog(const char* path) { return open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666); }
 
 }  // namespace
 
 CLogger::CLogger() : log_path(FwPaths::kLogFile) { Prepare(); }
 
 CLogger::CLogger(const std::string& path) : log_path(path) { Prepare(); }
+
+CLogger::~CLogger() {
+  SignalHold hold;
+  if (g_active == this) g_active = nullptr;
+  // A last line without its end still belongs in the log.
+  if (!open_line.empty()) {
+    int fd = OpenLog(log_path.c_str());
+    if (fd >= 0) {
+      WriteAll(fd, open_line.data(), open_line.size());
+      close(fd);
+    }
+  }
+}
 
 // Makes sure the directory and the file exist; failures show up on the first
 // write instead.
@@ -29,21 +68,67 @@ void CLogger::Prepare() {
   if (slash != std::string::npos && slash > 0)
     RunShell("mkdir -p " + ShellQuote(log_path.substr(0, slash)));
   if (!log_path.empty()) RunShell("touch " + ShellQuote(log_path));
+  SignalHold hold;
+  g_active = this;
+}
+
+// Appends the complete lines of `text` (with the open line they finish) in
+// one write; false when the log cannot take them.
+bool CLogger::Append(const std::string& text) {
+  SignalHold hold;
+  int fd = OpenLog(log_path.c_str());
+  if (fd < 0) return false;
+  bool ok = true;
+  const std::string::size_type end = text.rfind('\n');
+  if (end == std::string::npos) {
+    open_line += text;
+  } else {
+    std::string lines;
+    lines.reserve(open_line.size() + end + 1);
+    lines.append(open_line).append(text, 0, end + 1);
+    open_line.assign(text, end + 1, std::string::npos);
+    ok = WriteAll(fd, lines.data(), lines.size());
+  }
+  // A file that opened but could not take the text (full or failing device)
+  // loses the message just the same.
+  if (close(fd) != 0) ok = false;
+  return ok;
 }
 
 CLogger& CLogger::write(const std::string& text) {
-  if (!console_off) ToConsole(text);
-  std::ofstream file(log_path, std::ios::out | std::ios::app | std::ios::binary);
-  if (!file.is_open()) {
-    ToConsole(kLogError);
-    return *this;
+  if (!console_off) {
+    ToConsole(text);
+    if (!text.empty()) console_line_open = text.back() != '\n';
   }
-  file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  file.close();
-  // A file that opened but could not take the text (full or failing device)
-  // loses the message just the same, so it is reported the same way.
-  if (file.fail()) ToConsole(kLogError);
+  if (!Append(text)) ToConsole(kLogError);
   return *this;
 }
 
 CLogger& CLogger::write(int32_t number) { return write(std::to_string(number)); }
+
+void CLogger::WriteFromSignalHandler(const char* line) {
+  static const char kLineEnd[] = "\n";
+  const size_t length = std::strlen(line);
+  CLogger* logger = g_active;
+  if (logger == nullptr) {
+    WriteAll(1, line, length);
+    return;
+  }
+  if (!logger->console_off) {
+    if (logger->console_line_open) WriteAll(1, kLineEnd, 1);
+    WriteAll(1, line, length);
+  }
+  int fd = OpenLog(logger->log_path.c_str());
+  if (fd < 0) return;
+  struct iovec parts[3];
+  int count = 0;
+  if (!logger->open_line.empty()) {
+    parts[count++] = {const_cast<char*>(logger->open_line.data()), logger->open_line.size()};
+    parts[count++] = {const_cast<char*>(kLineEnd), 1};
+  }
+  parts[count++] = {const_cast<char*>(line), length};
+  // One write, so a line shared with other runs' log stays whole.
+  while (writev(fd, parts, count) < 0 && errno == EINTR) {
+  }
+  close(fd);
+}

@@ -2,6 +2,7 @@
 // Console and log output. Every message goes to stdout (unless silenced) and
 // is appended to the log file; the file is opened and closed per write so
 // tool output appended through shell redirection interleaves in time order.
+// Several runs may share the log: every line reaches it whole, in one write.
 #include <cstdint>
 #include <string>
 
@@ -9,6 +10,9 @@ class CLogger {
  public:
   CLogger();                                  // the component log
   explicit CLogger(const std::string& path);  // any log file (tests)
+  ~CLogger();
+  CLogger(const CLogger&) = delete;
+  CLogger& operator=(const CLogger&) = delete;
 
   CLogger& write(const std::string& text);
   CLogger& write(int32_t number);
@@ -17,9 +21,18 @@ class CLogger {
   bool ConsoleOff() const { return console_off; }
   const std::string& LogPath() const { return log_path; }
 
+  // For the termination handler: ends the open line, if any, and writes
+  // `line` to the console (unless silenced) and the log of the logger made
+  // last. Async-signal-safe.
+  static void WriteFromSignalHandler(const char* line);
+
  private:
   void Prepare();
+  bool Append(const std::string& text);
 
   std::string log_path;
   bool console_off = false;
+  // Log text after the last line end: it is written with the line it starts.
+  std::string open_line;
+  bool console_line_open = false;
 };

@@ -7,6 +7,8 @@ namespace FwPaths {
 
 inline constexpr const char* kLogDir = "/var/qmx";
 inline constexpr const char* kLogFile = "/var/qmx/Component.log";
+// Held while a flash engine runs, by every executable: one flash per host.
+inline constexpr const char* kFlashLock = "/var/qmx/fwpack-flash.lock";
 inline constexpr const char* kReferenceXml = "reference.xml";
 inline constexpr const char* kHbaConf = "/etc/hba.conf";
 inline constexpr const char* kRedHatRelease = "/etc/redhat-release";

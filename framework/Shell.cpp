@@ -1,31 +1,45 @@
 // Shell command capture, in an object file of its own so that a program can
 // supply its own RunCommand and RunShell (the fuzz targets feed tool output
 // this way) and still use the text conversions.
-#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <cerrno>
 
+#include "framework/Subprocess.h"
 #include "framework/Text.h"
 
 std::string RunCommand(const std::string& command) {
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return "ERROR";
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) return "ERROR";
+  Subprocess::Options options;
+  options.stdout_fd = ends[1];
+  const pid_t pid = Subprocess::StartShell(command, options);
+  close(ends[1]);
+  if (pid < 0) {
+    close(ends[0]);
+    return "ERROR";
+  }
   std::string output;
   char buffer[4096];
   // Every byte as the command wrote it: a NUL byte must not cut the rest of
   // its line, line end included, and so merge it with the next line. A read
   // error ends the loop like end of stream; what was read is kept.
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
-  pclose(pipe);
+  for (;;) {
+    const ssize_t got = read(ends[0], buffer, sizeof buffer);
+    if (got > 0) {
+      output.append(buffer, static_cast<size_t>(got));
+    } else if (got < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;
+    }
+  }
+  close(ends[0]);
+  Subprocess::Wait(pid);
   return output;
 }
 
 int RunShell(const std::string& command) {
-  int status = std::system(command.c_str());
-  if (status == -1) return 255;
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return 255;
+  return Subprocess::ExitCode(Subprocess::Wait(Subprocess::StartShell(command, {})));
 }

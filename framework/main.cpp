@@ -4,9 +4,11 @@
 #include <memory>
 
 #include "framework/ComponentFactory.h"
+#include "framework/Interrupts.h"
 #include "framework/ResultCodes.h"
 
 int main(int argc, char** argv) {
+  Interrupts::Install();
   std::unique_ptr<CBaseCmp> component = CreateComponent();
   if (!component) return FwResult::kFailure;
   int exit_code;

@@ -8,8 +8,10 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -59,16 +61,52 @@ std::string Lines(const json& list) {
   return text;
 }
 
+void SleepMs(int64_t ms) {
+  if (ms <= 0) return;
+  struct timespec left = {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
+}
+
 // Ends the process the way the scenario says: a signal, a delay, an exit code.
-int Finish(const json& tool, const char* exit_key, const char* signal_key) {
+// `delay_key` names a further delay of this mode in milliseconds.
+int Finish(const json& tool, const char* exit_key, const char* signal_key, const char* delay_key) {
   const int64_t delay = SimState::GetInt(tool, "sleep_seconds", 0);
   if (delay > 0) sleep(static_cast<unsigned>(delay));
+  SleepMs(SimState::GetInt(tool, delay_key, 0));
   const int64_t sig = SimState::GetInt(tool, signal_key, 0);
   if (sig > 0 && sig < 65) {
     signal(static_cast<int>(sig), SIG_DFL);
     raise(static_cast<int>(sig));
   }
   return static_cast<int>(SimState::GetInt(tool, exit_key, 0) & 0xFF);
+}
+
+int Query(const json& tool) { return Finish(tool, "query_exit_code", "query_signal", "query_sleep_ms"); }
+
+// One line per event of an update run in records/<tool>-runs.txt: "start",
+// then "end" once the run has done all its work (state saved), each with the
+// time in nanoseconds (CLOCK_REALTIME) and the pid, so that tests can order
+// runs and tell a run cut short from a finished one.
+void RunEvent(const std::string& tool, const char* event, int code = -1) {
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  std::string line = std::string(event) + " " +
+                     std::to_string(static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec) +
+                     " pid " + std::to_string(getpid());
+  if (code >= 0) line += " code " + std::to_string(code);
+  const std::string path = RecordPath(tool);
+  SimState::AppendTextFile(path.substr(0, path.size() - 4) + "-runs.txt", line + "\n");
+}
+
+int Update(const json& tool, const std::string& name) {
+  RunEvent(name, "start");
+  return Finish(tool, "exit_code", "signal", "update_sleep_ms");
+}
+
+int Done(const std::string& name, int code) {
+  RunEvent(name, "end", code);
+  return code;
 }
 
 // Update-mode output on the three descriptors the component redirects.
@@ -119,13 +157,13 @@ int QLogic(json& state, const std::vector<std::string>& args) {
     }
     out += Lines(SimState::GetArray(tool, "query_extra_lines"));
     WriteAll(1, out);
-    return Finish(tool, "query_exit_code", "query_signal");
+    return Query(tool);
   }
   size_t count = 0;
   for (const json& adapter : adapters)
     if (adapter.is_object() && adapter.contains("qlogic")) ++count;
   UpdateOutput(tool, "zvqlafwupdate", count);
-  const int code = Finish(tool, "exit_code", "signal");
+  const int code = Update(tool, "zvqlafwupdate");
   if (code == 0) {
     const std::string all = SimState::GetString(tool, "flash_version");
     for (json& adapter : adapters) {
@@ -133,9 +171,9 @@ int QLogic(json& state, const std::vector<std::string>& args) {
       const std::string after = SimState::GetString(adapter["qlogic"], "flash_image_after", all);
       if (!after.empty()) adapter["qlogic"]["flash_image"] = after;
     }
-    if (!Save(state)) return 70;
+    if (!Save(state)) return Done("zvqlafwupdate", 70);
   }
-  return code;
+  return Done("zvqlafwupdate", code);
 }
 
 std::string EmulexLine(const json& adapter) {
@@ -165,13 +203,13 @@ int Emulex(json& state, const std::vector<std::string>& args) {
       if (adapter.is_object() && adapter.contains("emulex")) out += EmulexLine(adapter) + "\n";
     out += Lines(SimState::GetArray(tool, "query_extra_lines"));
     WriteAll(1, out);
-    return Finish(tool, "query_exit_code", "query_signal");
+    return Query(tool);
   }
   size_t count = 0;
   for (const json& adapter : adapters)
     if (adapter.is_object() && adapter.contains("emulex")) ++count;
   UpdateOutput(tool, "elxflash", count);
-  const int code = Finish(tool, "exit_code", "signal");
+  const int code = Update(tool, "elxflash");
   if (code == 0) {
     const std::string firmware = SimState::GetString(tool, "firmware_version");
     const std::string boot = SimState::GetString(tool, "boot_code_version");
@@ -183,9 +221,9 @@ int Emulex(json& state, const std::vector<std::string>& args) {
       if (!fw_after.empty()) ex["firmware"] = fw_after;
       if (!boot_after.empty()) ex["boot_code"] = boot_after;
     }
-    if (!Save(state)) return 70;
+    if (!Save(state)) return Done("elxflash", 70);
   }
-  return code;
+  return Done("elxflash", code);
 }
 
 int Brocade(json& state, const std::vector<std::string>& args) {
@@ -204,7 +242,7 @@ int Brocade(json& state, const std::vector<std::string>& args) {
   for (const json& adapter : adapters)
     if (adapter.is_object() && adapter.contains("brocade")) ++count;
   UpdateOutput(tool, "bcu_bootupdate", count);
-  const int code = Finish(tool, "exit_code", "signal");
+  const int code = Update(tool, "bcu_bootupdate");
   if (code == 0) {
     const std::string all = SimState::GetString(tool, "option_rom_version");
     for (json& adapter : adapters) {
@@ -212,9 +250,9 @@ int Brocade(json& state, const std::vector<std::string>& args) {
       const std::string after = SimState::GetString(adapter["brocade"], "option_rom_after", all);
       if (!after.empty()) adapter["attributes"]["option_rom_version"] = after;
     }
-    if (!Save(state)) return 70;
+    if (!Save(state)) return Done("bcu_bootupdate", 70);
   }
-  return code;
+  return Done("bcu_bootupdate", code);
 }
 
 }  // namespace

@@ -121,10 +121,10 @@ TEST_F(BrocadeFlashTest, ZeroIsSuccessEverythingElseFailure) {
 }
 
 TEST_F(BrocadeFlashTest, ToolKilledBySignalIsFailure) {
-  WriteScript("bcu_bootupdate", "kill -TERM $$\n");
+  WriteScript("bcu_bootupdate", "kill -SEGV $$\n");
   Brocade component(kToolLog);
   EXPECT_EQ(component.Flash(), 7);
-  EXPECT_NE(ReadFile(kToolLog).find("Flash Engine exit code: 143\n"), std::string::npos);
+  EXPECT_NE(ReadFile(kToolLog).find("Flash Engine exit code: 139\n"), std::string::npos);
 }
 
 }  // namespace
