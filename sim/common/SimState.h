@@ -4,6 +4,7 @@
 // successful flash so that the next run sees the new versions.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -26,6 +27,10 @@ bool TextOf(const nlohmann::json& value, std::string& out);
 bool ReadTextFile(const std::string& path, std::string& out);
 bool WriteTextFile(const std::string& path, const std::string& text);
 bool AppendTextFile(const std::string& path, const std::string& text);
+
+// Runs argv[0] (found on PATH) with the arguments in DIR, no shell between;
+// its exit code, -1 when it could not be started or did not exit normally.
+int RunIn(const std::string& dir, const std::vector<std::string>& argv);
 
 // Typed lookups that tolerate a missing key or a value of the wrong type.
 std::string GetString(const nlohmann::json& object, const char* key, const std::string& fallback = "");

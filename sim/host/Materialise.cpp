@@ -291,23 +291,6 @@ bool BuildSys(const Layout& l, const json& scenario) {
   return true;
 }
 
-int RunIn(const std::string& dir, const std::vector<std::string>& argv) {
-  const pid_t pid = fork();
-  if (pid < 0) return -1;
-  if (pid == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(127);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0)
-    if (errno != EINTR) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 bool InstallTool(const Layout& l, const json& tool, const std::string& name) {
   const std::string install = SimState::GetString(tool, "install", "binary");
   const std::string target = l.pkg() + "/" + name;
@@ -336,7 +319,7 @@ bool BuildKit(const Layout& l, const json& tool) {
     const mode_t mode = SimState::GetBool(tool, "script_not_executable") ? 0644 : 0755;
     if (!WriteFile(lx + "/elxflash.sh", "#!/bin/sh\nexec \"$(dirname \"$0\")/elxflash-sim\" \"$@\"\n", mode)) return false;
   }
-  if (RunIn(stage, {"zip", "-q", "-r", zip, top}) != 0) return Fail("zip failed for " + zip);
+  if (SimState::RunIn(stage, {"zip", "-q", "-r", zip, top}) != 0) return Fail("zip failed for " + zip);
   return true;
 }
 
