@@ -158,6 +158,14 @@ bool ParseHex16(const std::string& text, uint16_t& out) {
   return true;
 }
 
+std::string LibraryVariantFile(const std::string& variant) {
+  if (variant.empty() || variant == "full") return "libfakehba.so";
+  if (variant == "no_register") return "libfakehba-no-HBA_RegisterLibrary.so";
+  if (variant == "no_extension") return "libfakehba-no-extension.so";
+  if (variant.compare(0, 3, "no_") == 0) return "libfakehba-no-" + variant.substr(3) + ".so";
+  return "";
+}
+
 std::string CanonicalPath(const std::string& path) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return path;

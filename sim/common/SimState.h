@@ -45,6 +45,11 @@ bool ParseWwn(const std::string& text, uint8_t out[8]);
 // than 16 bits.
 bool ParseHex16(const std::string& text, uint16_t& out);
 
+// The built file of a fake library variant as the host state names it
+// ("full" or empty, "no_register", "no_extension", "no_QMXFC_OpenAdapter" ...);
+// empty for a name no variant has.
+std::string LibraryVariantFile(const std::string& variant);
+
 // Canonical form of a library path: symbolic links in the directory part are
 // resolved (so "/lib/cim/x.so" and "/usr/lib/cim/x.so" name the same file on
 // merged-usr systems); the text itself when that fails.

@@ -176,14 +176,6 @@ bool BuildEtc(const Layout& l, const json& scenario) {
   return true;
 }
 
-std::string VariantFile(const std::string& variant) {
-  if (variant.empty() || variant == "full") return "libfakehba.so";
-  if (variant == "no_register") return "libfakehba-no-HBA_RegisterLibrary.so";
-  if (variant == "no_extension") return "libfakehba-no-extension.so";
-  if (variant.compare(0, 3, "no_") == 0) return "libfakehba-no-" + variant.substr(3) + ".so";
-  return "";
-}
-
 bool BuildLibraries(const Layout& l, const json& scenario) {
   std::set<std::string> paths;
   for (const json& adapter : SimState::GetArray(scenario, "adapters")) {
@@ -206,7 +198,7 @@ bool BuildLibraries(const Layout& l, const json& scenario) {
       if (!WriteFile(upper, "this is not a shared object\n", 0755)) return false;
       continue;
     }
-    const std::string file = VariantFile(variant);
+    const std::string file = SimState::LibraryVariantFile(variant);
     if (file.empty()) return Fail("unknown library variant " + variant);
     if (!CopyFile(l.sim + "/" + file, upper, 0755)) return false;
   }
