@@ -39,6 +39,9 @@ std::string Instance(const std::string& number, const std::string& image, const 
          "\n" + "Port Name: " + port + "\n" + "\n";
 }
 
+// Shown in the test list and in failures instead of the object's bytes.
+void PrintTo(const DiscoveryCase& c, std::ostream* out) { *out << c.name; }
+
 class QLogicDiscoveryTest : public PackageDirTest,
                             public ::testing::WithParamInterface<DiscoveryCase> {};
 

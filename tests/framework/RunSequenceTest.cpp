@@ -93,6 +93,9 @@ struct RunCase {
   std::string log;
 };
 
+// Shown in the test list and in failures instead of the object's bytes.
+void PrintTo(const RunCase& c, std::ostream* out) { *out << c.name; }
+
 class RunSequence : public testing::TestWithParam<RunCase> {};
 
 TEST_P(RunSequence, ExitCodeAndExactLog) {
