@@ -1,3 +1,4 @@
+// The fuzz targets' stand-ins for RunCommand and RunShell (see FakeShell.h).
 #include "fuzz/FakeShell.h"
 
 #include "framework/Text.h"

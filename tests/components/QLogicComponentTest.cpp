@@ -1,3 +1,5 @@
+// QLogic component: tool instances paired with inventory adapters by port
+// name, discovery without the tool, the catalogue look-up and the flash.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,3 +1,5 @@
+// ParseCommandLine, and Run along every exit path: exit code, console and
+// log text, with a component whose discovery and flash are scripted.
 #include "TestSupport.h"
 
 using testing::internal::CaptureStdout;
