@@ -75,7 +75,8 @@ class FakeToolTest : public ::testing::Test {
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
   }
-  fwtest::TempDir scratch_{"fwsim-tool-test."};
+  // Under /tmp whatever TMPDIR says: Run hands the path to the shell quoted.
+  fwtest::TempDir scratch_{"fwsim-tool-test.", "/tmp"};
   std::string dir_;
 };
 
