@@ -1,7 +1,11 @@
 #pragma once
 // Drives one compiled pattern through the operations the components and the
 // probe use, checking what every caller relies on: offsets inside the text,
-// group 0 framing the match, searches that always move forward.
+// group 0 framing the match, searches that always move forward. Shared by
+// the narrow and the wide pattern targets, with their input layout.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,4 +71,30 @@ void ExercisePattern(const std::basic_string<Ch>& pattern_text, const std::basic
   std::vector<std::basic_string<Ch>> pieces = pattern->split(text, keep_empty, 0);
   FUZZ_CHECK(pieces.size() <= text.size() + 3);
   (void)pattern->findAll(text);
+}
+
+// Named patterns the inputs can reference as {n}, {w}, {a} and {b}; a and b
+// name each other, so expanding either never ends by itself.
+template <class Ch>
+void RegisterFuzzNames() {
+  static const char* const kNames[][2] = {
+      {"n", "\\d+"}, {"w", "[a-z]+(?:\\.[a-z]+)*"}, {"a", "x"}, {"b", "{a}|y"}, {"a", "({b})z"}};
+  const auto as_text = [](const char* ascii) { return std::basic_string<Ch>(ascii, ascii + std::strlen(ascii)); };
+  for (const auto& name : kNames) BasicPattern<Ch>::registerName(as_text(name[0]), as_text(name[1]));
+}
+
+// Input layout: flags byte (low five bits the engine's flags, bit 5 split's
+// keepEmpty), pattern length byte, pattern, then the subject; DECODE turns
+// the bytes of either into text.
+template <class Ch, class Decode>
+int FuzzPatternInput(const uint8_t* data, size_t size, Decode decode) {
+  if (size < 2) return 0;
+  const unsigned long flags = data[0] & 31u;
+  const bool keep_empty = (data[0] & 32u) != 0;
+  size_t pattern_length = data[1];
+  if (pattern_length > size - 2) pattern_length = size - 2;
+  const std::basic_string<Ch> pattern = decode(data + 2, pattern_length);
+  const std::basic_string<Ch> text = decode(data + 2 + pattern_length, size - 2 - pattern_length);
+  ExercisePattern<Ch>(pattern, text, flags, keep_empty);
+  return 0;
 }

@@ -1,27 +1,22 @@
 #pragma once
 // A private scratch directory for targets that must hand a file path to the
-// code under test; made once per process, removed at exit.
-#include <unistd.h>
-
+// code under test, made once per process and removed at exit, and a helper
+// that writes a whole file there.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "sim/common/TempDir.h"
+
 inline const std::string& ScratchDir() {
-  static const std::string dir = [] {
-    char name[] = "/tmp/fwfuzzXXXXXX";  // plain characters only: the library
-                                        // path filter keeps these intact
-    const char* made = mkdtemp(name);
-    if (made == nullptr) {
-      std::perror("mkdtemp");
-      std::abort();
-    }
-    std::string path = made;
-    static std::string removal = "rm -rf -- '" + path + "'";
-    std::atexit([] { (void)std::system(removal.c_str()); });
-    return path;
-  }();
-  return dir;
+  // Under /tmp with plain characters only: the library path filter keeps
+  // these intact.
+  static const TempDir dir("fwfuzz", "/tmp");
+  if (!dir.ok()) {
+    std::fprintf(stderr, "cannot create a scratch directory under /tmp\n");
+    std::abort();
+  }
+  return dir.path();
 }
 
 inline bool WriteWhole(const std::string& path, const void* data, size_t size) {

@@ -1,23 +1,29 @@
 // The library registry's configuration loader and enumeration, on a file
-// holding the input. "@LIB@" in the input stands for a directory of the
-// unit tests' vendor libraries (good ones, ones that report huge or
-// negative adapter counts, long names, missing entry points ...), so lines
-// can name real libraries as well as missing ones. Only libraries from that
-// directory are ever opened: the input must not load the machine's own.
+// holding the input. "@LIB@" in the input stands for a directory of copies
+// of the simulated vendor library, set up as fuzz/hba_conf_host.json says
+// (good ones, ones that report huge or negative adapter counts, long names,
+// missing entry points ...), so lines can name real libraries as well as
+// missing ones. Only libraries from that directory are ever opened: the
+// input must not load the machine's own.
 #include <dlfcn.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/TempFile.h"
 #include "hba/HbaRegistry.h"
+#include "sim/common/SimState.h"
 
-#ifndef FUZZ_TEST_LIBRARY_DIR
-#error "FUZZ_TEST_LIBRARY_DIR must name the directory of the test vendor libraries"
+#if !defined(FUZZ_FAKE_LIBRARY_DIR) || !defined(FUZZ_HOST_STATE)
+#error "FUZZ_FAKE_LIBRARY_DIR must name build/sim and FUZZ_HOST_STATE fuzz/hba_conf_host.json"
 #endif
 
 namespace {
@@ -25,14 +31,36 @@ namespace {
 bool g_guard = false;
 std::string g_allowed;
 
+[[noreturn]] void SetUpFailed(const std::string& what) {
+  std::fprintf(stderr, "hba_conf: %s\n", what.c_str());
+  std::abort();
+}
+
+// The library directory, made once: a copy of the built variant for each
+// library of the host state (a file each, or the loader would share one
+// object between names), and the state itself, named by FWSIM_STATE.
 const std::string& LibraryDir() {
   static const std::string dir = [] {
-    std::string link = ScratchDir() + "/lib";
-    if (symlink(FUZZ_TEST_LIBRARY_DIR, link.c_str()) != 0) {
-      std::perror("symlink");
-      std::abort();
+    const std::string lib = ScratchDir() + "/lib";
+    std::string text;
+    if (!SimState::ReadTextFile(FUZZ_HOST_STATE, text)) SetUpFailed("cannot read " FUZZ_HOST_STATE);
+    for (size_t at = text.find("@LIB@"); at != std::string::npos; at = text.find("@LIB@", at + lib.size()))
+      text.replace(at, 5, lib);
+    const nlohmann::json state = nlohmann::json::parse(text, nullptr, false);
+    if (!state.is_object()) SetUpFailed(FUZZ_HOST_STATE " is not a JSON object");
+    std::error_code error;
+    std::filesystem::create_directory(lib, error);
+    if (error) SetUpFailed("cannot create " + lib);
+    const nlohmann::json& libraries = SimState::GetObject(state, "libraries");
+    for (auto it = libraries.begin(); it != libraries.end(); ++it) {
+      const std::string file = SimState::LibraryVariantFile(SimState::GetString(*it, "variant"));
+      std::filesystem::copy_file(std::string(FUZZ_FAKE_LIBRARY_DIR) + "/" + file, it.key(), error);
+      if (file.empty() || error) SetUpFailed("cannot install " + it.key());
     }
-    return link;
+    const std::string state_file = ScratchDir() + "/host.json";
+    if (!SimState::WriteTextFile(state_file, state.dump())) SetUpFailed("cannot write " + state_file);
+    setenv("FWSIM_STATE", state_file.c_str(), 1);
+    return lib;
   }();
   return dir;
 }
@@ -40,7 +68,8 @@ const std::string& LibraryDir() {
 }  // namespace
 
 // Every dlopen of this program passes here; while an input is being loaded
-// only the test libraries can be opened, anything else reads as missing.
+// only the libraries of that directory can be opened, anything else reads as
+// missing.
 extern "C" void* dlopen(const char* file, int mode) {
   using DlopenFunction = void* (*)(const char*, int);
   static DlopenFunction real = reinterpret_cast<DlopenFunction>(dlsym(RTLD_NEXT, "dlopen"));

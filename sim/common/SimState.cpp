@@ -1,11 +1,15 @@
+// Reading and writing the host state and its text files, typed JSON look-ups,
+// WWN and id parsing, and running a program without a shell.
 #include "sim/common/SimState.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace SimState {
@@ -33,6 +37,24 @@ bool AppendTextFile(const std::string& path, const std::string& text) {
   out << text;
   out.close();
   return !out.fail();
+}
+
+int RunIn(const std::string& dir, const std::vector<std::string>& argv) {
+  if (argv.empty()) return -1;
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(127);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0)
+    if (errno != EINTR) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 bool ReadJsonFile(const std::string& path, nlohmann::json& out, std::string& error) {
@@ -134,6 +156,14 @@ bool ParseHex16(const std::string& text, uint16_t& out) {
   }
   out = static_cast<uint16_t>(value);
   return true;
+}
+
+std::string LibraryVariantFile(const std::string& variant) {
+  if (variant.empty() || variant == "full") return "libfakehba.so";
+  if (variant == "no_register") return "libfakehba-no-HBA_RegisterLibrary.so";
+  if (variant == "no_extension") return "libfakehba-no-extension.so";
+  if (variant.compare(0, 3, "no_") == 0) return "libfakehba-no-" + variant.substr(3) + ".so";
+  return "";
 }
 
 std::string CanonicalPath(const std::string& path) {

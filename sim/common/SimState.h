@@ -4,6 +4,7 @@
 // successful flash so that the next run sees the new versions.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -27,6 +28,10 @@ bool ReadTextFile(const std::string& path, std::string& out);
 bool WriteTextFile(const std::string& path, const std::string& text);
 bool AppendTextFile(const std::string& path, const std::string& text);
 
+// Runs argv[0] (found on PATH) with the arguments in DIR, no shell between;
+// its exit code, -1 when it could not be started or did not exit normally.
+int RunIn(const std::string& dir, const std::vector<std::string>& argv);
+
 // Typed lookups that tolerate a missing key or a value of the wrong type.
 std::string GetString(const nlohmann::json& object, const char* key, const std::string& fallback = "");
 int64_t GetInt(const nlohmann::json& object, const char* key, int64_t fallback = 0);
@@ -39,6 +44,11 @@ bool ParseWwn(const std::string& text, uint8_t out[8]);
 // Hexadecimal id text with or without "0x"; false when malformed or wider
 // than 16 bits.
 bool ParseHex16(const std::string& text, uint16_t& out);
+
+// The built file of a fake library variant as the host state names it
+// ("full" or empty, "no_register", "no_extension", "no_QMXFC_OpenAdapter" ...);
+// empty for a name no variant has.
+std::string LibraryVariantFile(const std::string& variant);
 
 // Canonical form of a library path: symbolic links in the directory part are
 // resolved (so "/lib/cim/x.so" and "/usr/lib/cim/x.so" name the same file on

@@ -1,8 +1,12 @@
+// The simulated vendor library's behaviour: which adapters this copy serves,
+// the records it fills, the failures the host state asks for, and the call
+// records in records/libraries.txt beside the host state.
 #include "sim/fakehba/FakeHbaCore.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <dlfcn.h>
@@ -22,7 +26,8 @@ constexpr size_t kMaxAdaptersPerList = 0x100;
 
 struct LibraryView {
   bool ready = false;
-  std::string path;   // canonical path of this copy
+  std::string source;  // the host state text the view was built from
+  std::string path;    // canonical path of this copy
   json knobs = json::object();
   std::vector<json> hba_adapters;
   std::vector<json> ext_adapters;
@@ -56,13 +61,18 @@ bool ListsPath(const json& adapter, const char* key, const std::string& path) {
   return false;
 }
 
-// Reads the host state again: the flash tools may have changed it.
+// Reads the host state again: the flash tools may have changed it. The same
+// text gives the same view, so it is parsed only when it changed.
 void Refresh() {
+  std::string text;
+  const bool readable = SimState::ReadTextFile(StatePath(), text);
+  if (g_view.ready && readable && text == g_view.source) return;
   g_view = LibraryView();
   g_view.path = OwnPath();
-  json state;
-  std::string error;
-  if (!SimState::ReadJsonFile(StatePath(), state, error)) return;
+  if (!readable) return;
+  const json state = json::parse(text, nullptr, false);
+  if (state.is_discarded()) return;
+  g_view.source = std::move(text);
   const json& libraries = SimState::GetObject(state, "libraries");
   for (auto it = libraries.begin(); it != libraries.end(); ++it)
     if (it->is_object() && SimState::CanonicalPath(it.key()) == g_view.path) g_view.knobs = *it;
@@ -86,6 +96,18 @@ void EnsureView() {
 bool IndexListed(const json& object, const char* key, int64_t index) {
   for (const json& item : SimState::GetArray(object, key))
     if (item.is_number_integer() && item.get<int64_t>() == index) return true;
+  return false;
+}
+
+// "unterminated_texts": true for every text field of the adapter, or a list
+// of the field names (as in "attributes", or "os_device_name" ...) to fill.
+bool Unterminated(const json& adapter, const char* field) {
+  const auto it = adapter.find("unterminated_texts");
+  if (it == adapter.end()) return false;
+  if (it->is_boolean()) return it->get<bool>();
+  if (!it->is_array()) return false;
+  for (const json& name : *it)
+    if (name.is_string() && name.get<std::string>() == field) return true;
   return false;
 }
 
@@ -131,17 +153,19 @@ const json* ExtAdapterByHandle(HBA_UINT32 handle) {
 void FillAttributes(const json& adapter, HBA_ADAPTERATTRIBUTES* out) {
   std::memset(out, 0, sizeof(*out));
   const json& a = SimState::GetObject(adapter, "attributes");
-  const bool raw = SimState::GetBool(adapter, "unterminated_texts");
-  CopyText(out->Manufacturer, sizeof(out->Manufacturer), SimState::GetString(a, "manufacturer"), raw);
-  CopyText(out->SerialNumber, sizeof(out->SerialNumber), SimState::GetString(a, "serial_number"), raw);
-  CopyText(out->Model, sizeof(out->Model), SimState::GetString(a, "model"), raw);
-  CopyText(out->ModelDescription, sizeof(out->ModelDescription), SimState::GetString(a, "model_description"), raw);
-  CopyText(out->NodeSymbolicName, sizeof(out->NodeSymbolicName), SimState::GetString(a, "node_symbolic_name"), raw);
-  CopyText(out->HardwareVersion, sizeof(out->HardwareVersion), SimState::GetString(a, "hardware_version"), raw);
-  CopyText(out->DriverVersion, sizeof(out->DriverVersion), SimState::GetString(a, "driver_version"), raw);
-  CopyText(out->OptionROMVersion, sizeof(out->OptionROMVersion), SimState::GetString(a, "option_rom_version"), raw);
-  CopyText(out->FirmwareVersion, sizeof(out->FirmwareVersion), SimState::GetString(a, "firmware_version"), raw);
-  CopyText(out->DriverName, sizeof(out->DriverName), SimState::GetString(a, "driver_name"), raw);
+#define FAKEHBA_TEXT(field, key) \
+  CopyText(out->field, sizeof(out->field), SimState::GetString(a, key), Unterminated(adapter, key))
+  FAKEHBA_TEXT(Manufacturer, "manufacturer");
+  FAKEHBA_TEXT(SerialNumber, "serial_number");
+  FAKEHBA_TEXT(Model, "model");
+  FAKEHBA_TEXT(ModelDescription, "model_description");
+  FAKEHBA_TEXT(NodeSymbolicName, "node_symbolic_name");
+  FAKEHBA_TEXT(HardwareVersion, "hardware_version");
+  FAKEHBA_TEXT(DriverVersion, "driver_version");
+  FAKEHBA_TEXT(OptionROMVersion, "option_rom_version");
+  FAKEHBA_TEXT(FirmwareVersion, "firmware_version");
+  FAKEHBA_TEXT(DriverName, "driver_name");
+#undef FAKEHBA_TEXT
   SimState::ParseWwn(SimState::GetString(adapter, "node_wwn"), out->NodeWWN.wwn);
   out->VendorSpecificID = static_cast<HBA_UINT32>(SimState::GetInt(a, "vendor_specific_id", 0));
   const int64_t ports = static_cast<int64_t>(SimState::GetArray(adapter, "ports").size());
@@ -180,6 +204,7 @@ const json* PortOf(const json& adapter, HBA_UINT32 port_index) {
 
 HBA_UINT32 GetVersion() {
   EnsureView();
+  Trace("HBA_GetVersion");
   return static_cast<HBA_UINT32>(SimState::GetInt(g_view.knobs, "version", 2));
 }
 
@@ -268,10 +293,10 @@ HBA_STATUS GetAdapterPortAttributes(HBA_HANDLE handle, HBA_UINT32 port_index, HB
   attributes->PortSpeed = static_cast<HBA_UINT32>(SimState::GetInt(*port, "speed", 0x10));
   attributes->PortMaxFrameSize = static_cast<HBA_UINT32>(SimState::GetInt(*port, "max_frame_size", 2048));
   attributes->NumberofDiscoveredPorts = static_cast<HBA_UINT32>(SimState::GetInt(*port, "discovered_ports", 0));
-  const bool raw = SimState::GetBool(*adapter, "unterminated_texts");
   CopyText(attributes->PortSymbolicName, sizeof(attributes->PortSymbolicName),
-           SimState::GetString(*port, "symbolic_name"), raw);
-  CopyText(attributes->OSDeviceName, sizeof(attributes->OSDeviceName), SimState::GetString(*port, "os_device_name"), raw);
+           SimState::GetString(*port, "symbolic_name"), Unterminated(*adapter, "symbolic_name"));
+  CopyText(attributes->OSDeviceName, sizeof(attributes->OSDeviceName), SimState::GetString(*port, "os_device_name"),
+           Unterminated(*adapter, "os_device_name"));
   const json& fc4 = SimState::GetArray(*port, "active_fc4_types");
   for (size_t i = 0; i < fc4.size() && i < sizeof(attributes->PortActiveFc4Types.bits); ++i)
     if (fc4[i].is_number_integer()) attributes->PortActiveFc4Types.bits[i] = static_cast<HBA_UINT8>(fc4[i].get<int64_t>());
@@ -301,11 +326,17 @@ HBA_STATUS GetPortStatistics(HBA_HANDLE handle, HBA_UINT32 port_index, HBA_PORTS
 }
 
 namespace {
+// Answers "discovered_port_status" (default "not supported"), so callers can
+// see a vendor's own result pass through.
+HBA_STATUS DiscoveredPortAttributes(HBA_HANDLE handle, HBA_UINT32, HBA_UINT32, HBA_PORTATTRIBUTES*) {
+  EnsureView();
+  Trace("HBA_GetDiscoveredPortAttributes", std::to_string(handle));
+  return static_cast<HBA_STATUS>(
+      SimState::GetInt(g_view.knobs, "discovered_port_status", HBA_STATUS_ERROR_NOT_SUPPORTED));
+}
+
 // Entries a scenario does not ask for answer "not supported", as a vendor
 // library without the feature would.
-HBA_STATUS NotSupportedDiscovered(HBA_HANDLE, HBA_UINT32, HBA_UINT32, HBA_PORTATTRIBUTES*) {
-  return HBA_STATUS_ERROR_NOT_SUPPORTED;
-}
 HBA_STATUS NotSupportedByWwn(HBA_HANDLE, HBA_WWN, HBA_PORTATTRIBUTES*) { return HBA_STATUS_ERROR_NOT_SUPPORTED; }
 HBA_STATUS NotSupportedCt(HBA_HANDLE, void*, HBA_UINT32, void*, HBA_UINT32) { return HBA_STATUS_ERROR_NOT_SUPPORTED; }
 void Refreshed(HBA_HANDLE) {}
@@ -352,7 +383,7 @@ HBA_STATUS RegisterLibrary(HBA_ENTRYPOINTS* table) {
   FAKEHBA_ENTRY(GetAdapterAttributesHandler, "HBA_GetAdapterAttributes", GetAdapterAttributes);
   FAKEHBA_ENTRY(GetAdapterPortAttributesHandler, "HBA_GetAdapterPortAttributes", GetAdapterPortAttributes);
   FAKEHBA_ENTRY(GetPortStatisticsHandler, "HBA_GetPortStatistics", GetPortStatistics);
-  FAKEHBA_ENTRY(GetDiscoveredPortAttributesHandler, "HBA_GetDiscoveredPortAttributes", NotSupportedDiscovered);
+  FAKEHBA_ENTRY(GetDiscoveredPortAttributesHandler, "HBA_GetDiscoveredPortAttributes", DiscoveredPortAttributes);
   FAKEHBA_ENTRY(GetPortAttributesByWWNHandler, "HBA_GetPortAttributesByWWN", NotSupportedByWwn);
   FAKEHBA_ENTRY(SendCTPassThruHandler, "HBA_SendCTPassThru", NotSupportedCt);
   FAKEHBA_ENTRY(RefreshInformationHandler, "HBA_RefreshInformation", Refreshed);

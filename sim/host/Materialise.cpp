@@ -176,14 +176,6 @@ bool BuildEtc(const Layout& l, const json& scenario) {
   return true;
 }
 
-std::string VariantFile(const std::string& variant) {
-  if (variant.empty() || variant == "full") return "libfakehba.so";
-  if (variant == "no_register") return "libfakehba-no-HBA_RegisterLibrary.so";
-  if (variant == "no_extension") return "libfakehba-no-extension.so";
-  if (variant.compare(0, 3, "no_") == 0) return "libfakehba-no-" + variant.substr(3) + ".so";
-  return "";
-}
-
 bool BuildLibraries(const Layout& l, const json& scenario) {
   std::set<std::string> paths;
   for (const json& adapter : SimState::GetArray(scenario, "adapters")) {
@@ -206,7 +198,7 @@ bool BuildLibraries(const Layout& l, const json& scenario) {
       if (!WriteFile(upper, "this is not a shared object\n", 0755)) return false;
       continue;
     }
-    const std::string file = VariantFile(variant);
+    const std::string file = SimState::LibraryVariantFile(variant);
     if (file.empty()) return Fail("unknown library variant " + variant);
     if (!CopyFile(l.sim + "/" + file, upper, 0755)) return false;
   }
@@ -291,23 +283,6 @@ bool BuildSys(const Layout& l, const json& scenario) {
   return true;
 }
 
-int RunIn(const std::string& dir, const std::vector<std::string>& argv) {
-  const pid_t pid = fork();
-  if (pid < 0) return -1;
-  if (pid == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(127);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0)
-    if (errno != EINTR) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 bool InstallTool(const Layout& l, const json& tool, const std::string& name) {
   const std::string install = SimState::GetString(tool, "install", "binary");
   const std::string target = l.pkg() + "/" + name;
@@ -336,7 +311,7 @@ bool BuildKit(const Layout& l, const json& tool) {
     const mode_t mode = SimState::GetBool(tool, "script_not_executable") ? 0644 : 0755;
     if (!WriteFile(lx + "/elxflash.sh", "#!/bin/sh\nexec \"$(dirname \"$0\")/elxflash-sim\" \"$@\"\n", mode)) return false;
   }
-  if (RunIn(stage, {"zip", "-q", "-r", zip, top}) != 0) return Fail("zip failed for " + zip);
+  if (SimState::RunIn(stage, {"zip", "-q", "-r", zip, top}) != 0) return Fail("zip failed for " + zip);
   return true;
 }
 

@@ -99,16 +99,6 @@ void RunEvent(const std::string& tool, const char* event, int code = -1) {
   SimState::AppendTextFile(path.substr(0, path.size() - 4) + "-runs.txt", line + "\n");
 }
 
-int Update(const json& tool, const std::string& name) {
-  RunEvent(name, "start");
-  return Finish(tool, "exit_code", "signal", "update_sleep_ms");
-}
-
-int Done(const std::string& name, int code) {
-  RunEvent(name, "end", code);
-  return code;
-}
-
 // Update-mode output on the three descriptors the component redirects.
 void UpdateOutput(const json& tool, const std::string& name, size_t count) {
   WriteAll(1, SimState::GetString(tool, "stdout_text",
@@ -123,6 +113,27 @@ bool Save(const json& state) {
   if (SimState::WriteJsonFile(StatePath(), state, error)) return true;
   std::fprintf(stderr, "simulated tool: %s\n", error.c_str());
   return false;
+}
+
+// Update mode, alike for every tool: counts the adapters it sees (those with
+// a KEY object), prints, ends as the scenario says and, on success, lets
+// STORE write each one's new versions into the host state.
+template <class Store>
+int Update(json& state, const json& tool, const std::string& name, const char* key, Store store) {
+  RunEvent(name, "start");
+  json& adapters = state["adapters"];
+  size_t count = 0;
+  for (const json& adapter : adapters)
+    if (adapter.is_object() && adapter.contains(key)) ++count;
+  UpdateOutput(tool, name, count);
+  int code = Finish(tool, "exit_code", "signal", "update_sleep_ms");
+  if (code == 0) {
+    for (json& adapter : adapters)
+      if (adapter.is_object() && adapter.contains(key) && adapter[key].is_object()) store(adapter);
+    if (!Save(state)) code = 70;
+  }
+  RunEvent(name, "end", code);
+  return code;
 }
 
 std::string PortName(const json& adapter, const json& ql) {
@@ -159,21 +170,11 @@ int QLogic(json& state, const std::vector<std::string>& args) {
     WriteAll(1, out);
     return Query(tool);
   }
-  size_t count = 0;
-  for (const json& adapter : adapters)
-    if (adapter.is_object() && adapter.contains("qlogic")) ++count;
-  UpdateOutput(tool, "zvqlafwupdate", count);
-  const int code = Update(tool, "zvqlafwupdate");
-  if (code == 0) {
-    const std::string all = SimState::GetString(tool, "flash_version");
-    for (json& adapter : adapters) {
-      if (!adapter.is_object() || !adapter.contains("qlogic") || !adapter["qlogic"].is_object()) continue;
-      const std::string after = SimState::GetString(adapter["qlogic"], "flash_image_after", all);
-      if (!after.empty()) adapter["qlogic"]["flash_image"] = after;
-    }
-    if (!Save(state)) return Done("zvqlafwupdate", 70);
-  }
-  return Done("zvqlafwupdate", code);
+  const std::string all = SimState::GetString(tool, "flash_version");
+  return Update(state, tool, "zvqlafwupdate", "qlogic", [&all](json& adapter) {
+    const std::string after = SimState::GetString(adapter["qlogic"], "flash_image_after", all);
+    if (!after.empty()) adapter["qlogic"]["flash_image"] = after;
+  });
 }
 
 std::string EmulexLine(const json& adapter) {
@@ -205,30 +206,19 @@ int Emulex(json& state, const std::vector<std::string>& args) {
     WriteAll(1, out);
     return Query(tool);
   }
-  size_t count = 0;
-  for (const json& adapter : adapters)
-    if (adapter.is_object() && adapter.contains("emulex")) ++count;
-  UpdateOutput(tool, "elxflash", count);
-  const int code = Update(tool, "elxflash");
-  if (code == 0) {
-    const std::string firmware = SimState::GetString(tool, "firmware_version");
-    const std::string boot = SimState::GetString(tool, "boot_code_version");
-    for (json& adapter : adapters) {
-      if (!adapter.is_object() || !adapter.contains("emulex") || !adapter["emulex"].is_object()) continue;
-      json& ex = adapter["emulex"];
-      const std::string fw_after = SimState::GetString(ex, "firmware_after", firmware);
-      const std::string boot_after = SimState::GetString(ex, "boot_code_after", boot);
-      if (!fw_after.empty()) ex["firmware"] = fw_after;
-      if (!boot_after.empty()) ex["boot_code"] = boot_after;
-    }
-    if (!Save(state)) return Done("elxflash", 70);
-  }
-  return Done("elxflash", code);
+  const std::string firmware = SimState::GetString(tool, "firmware_version");
+  const std::string boot = SimState::GetString(tool, "boot_code_version");
+  return Update(state, tool, "elxflash", "emulex", [&firmware, &boot](json& adapter) {
+    json& ex = adapter["emulex"];
+    const std::string fw_after = SimState::GetString(ex, "firmware_after", firmware);
+    const std::string boot_after = SimState::GetString(ex, "boot_code_after", boot);
+    if (!fw_after.empty()) ex["firmware"] = fw_after;
+    if (!boot_after.empty()) ex["boot_code"] = boot_after;
+  });
 }
 
 int Brocade(json& state, const std::vector<std::string>& args) {
   const json& tool = SimState::GetObject(SimState::GetObject(state, "tools"), "bcu_bootupdate");
-  json& adapters = state["adapters"];
   // "boot --update IMAGE -a": the image must lie in the working directory.
   if (args.size() < 3 || args[0] != "boot" || args[1] != "--update") {
     WriteAll(2, "bcu_bootupdate: usage: bcu_bootupdate boot --update IMAGE -a\n");
@@ -238,21 +228,11 @@ int Brocade(json& state, const std::vector<std::string>& args) {
     WriteAll(2, "bcu_bootupdate: cannot read boot image " + args[2] + "\n");
     return static_cast<int>(SimState::GetInt(tool, "missing_image_exit_code", 3) & 0xFF);
   }
-  size_t count = 0;
-  for (const json& adapter : adapters)
-    if (adapter.is_object() && adapter.contains("brocade")) ++count;
-  UpdateOutput(tool, "bcu_bootupdate", count);
-  const int code = Update(tool, "bcu_bootupdate");
-  if (code == 0) {
-    const std::string all = SimState::GetString(tool, "option_rom_version");
-    for (json& adapter : adapters) {
-      if (!adapter.is_object() || !adapter.contains("brocade") || !adapter["brocade"].is_object()) continue;
-      const std::string after = SimState::GetString(adapter["brocade"], "option_rom_after", all);
-      if (!after.empty()) adapter["attributes"]["option_rom_version"] = after;
-    }
-    if (!Save(state)) return Done("bcu_bootupdate", 70);
-  }
-  return Done("bcu_bootupdate", code);
+  const std::string all = SimState::GetString(tool, "option_rom_version");
+  return Update(state, tool, "bcu_bootupdate", "brocade", [&all](json& adapter) {
+    const std::string after = SimState::GetString(adapter["brocade"], "option_rom_after", all);
+    if (!after.empty()) adapter["attributes"]["option_rom_version"] = after;
+  });
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// Brocade component: version normalising, discovery from the inventory's
+// option ROM versions, the adapter key and the flash.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -3,21 +3,17 @@
 // directory as working directory, fake tool scripts written into it, and
 // access to the protected run state of a component.
 #include <gtest/gtest.h>
-#include <limits.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "framework/CBaseCmp.h"
+#include "tests/common/TestFiles.h"
 
 namespace ComponentTest {
 
@@ -35,17 +31,8 @@ class Testable : public Component {
   void SetForce(bool on) { this->force = on; }
 };
 
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-inline void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
+using fwtest::ReadFile;
+using fwtest::WriteFile;
 
 inline RefEntry Entry(const std::wstring& device_id, const std::wstring& model,
                       const std::wstring& firmware, const std::wstring& bios,
@@ -86,19 +73,14 @@ inline bool VarIsPrivateTmpfs() {
 class PackageDirTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char cwd[PATH_MAX];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    old_cwd_ = cwd;
-    char tmpl[] = "/tmp/fwpack-component-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    ASSERT_TRUE(package_.ok());
+    dir_ = package_.path();
+    in_package_.emplace(dir_);
+    ASSERT_TRUE(in_package_->ok());
   }
 
-  void TearDown() override {
-    if (!old_cwd_.empty()) (void)chdir(old_cwd_.c_str());
-    if (!dir_.empty()) (void)std::system(("rm -rf '" + dir_ + "'").c_str());
-  }
+  // Back to the old directory before the package directory goes.
+  void TearDown() override { in_package_.reset(); }
 
   // Flash tests write the fixed tool log; never let them reach the host's.
   void RequireIsolatedVar() {
@@ -117,7 +99,8 @@ class PackageDirTest : public ::testing::Test {
 
   std::string Path(const std::string& relative) const { return dir_ + "/" + relative; }
 
-  std::string old_cwd_;
+  fwtest::TempDir package_{"fwpack-component-"};
+  std::optional<fwtest::ScopedChdir> in_package_;
   std::string dir_;
 };
 

@@ -1,11 +1,14 @@
+// Emulex component: the adapter key, the split version comparison, the kit's
+// unpacking, discovery from the kit's query output and the flash.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "components/emulex/EmulexComponent.h"
+#include "sim/common/SimState.h"
 #include "tests/components/ComponentTestSupport.h"
 
 namespace {
@@ -31,12 +34,10 @@ class EmulexTest : public PackageDirTest {
   // Packs the fake kit as the package carries it: a zip only, so the
   // component's own unpacking has to produce the script.
   void WriteKitZip() {
-    ASSERT_EQ(std::system((std::string("mkdir -p ") + kKitDir + "/lx").c_str()), 0);
+    ASSERT_TRUE(std::filesystem::create_directories(std::string(kKitDir) + "/lx"));
     WriteScript(kScriptPath, kFakeKitScript);
-    ASSERT_EQ(std::system((std::string("zip -qr ") + kKitDir + ".zip " + kKitDir + " && rm -rf " +
-                           kKitDir)
-                              .c_str()),
-              0);
+    ASSERT_EQ(SimState::RunIn(".", {"zip", "-qr", std::string(kKitDir) + ".zip", kKitDir}), 0);
+    ASSERT_GT(std::filesystem::remove_all(kKitDir), 0u);
   }
 };
 
@@ -254,7 +255,7 @@ class EmulexFlashTest : public EmulexTest {
   void SetUp() override {
     EmulexTest::SetUp();
     RequireIsolatedVar();
-    ASSERT_EQ(std::system((std::string("mkdir -p ") + kKitDir + "/lx").c_str()), 0);
+    ASSERT_TRUE(std::filesystem::create_directories(std::string(kKitDir) + "/lx"));
     WriteScript(kScriptPath, kFakeKitScript);
     chmod(kScriptPath, 0755);  // as PrepareKit leaves it
   }

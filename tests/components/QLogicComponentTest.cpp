@@ -1,3 +1,5 @@
+// QLogic component: tool instances paired with inventory adapters by port
+// name, discovery without the tool, the catalogue look-up and the flash.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -38,6 +40,9 @@ std::string Instance(const std::string& number, const std::string& image, const 
   return "HBA Instance: " + number + "\n" + "HBA Model: QLE2562\n" + "Flash Image Version: " + image +
          "\n" + "Port Name: " + port + "\n" + "\n";
 }
+
+// Shown in the test list and in failures instead of the object's bytes.
+void PrintTo(const DiscoveryCase& c, std::ostream* out) { *out << c.name; }
 
 class QLogicDiscoveryTest : public PackageDirTest,
                             public ::testing::WithParamInterface<DiscoveryCase> {};

@@ -2,18 +2,16 @@
 // Copies of the built library are loaded from a temporary directory, with
 // the host state given by FWSIM_STATE (no sandbox needed).
 #include <dlfcn.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include "hba/HbaApi.h"
+#include "tests/common/FakeHbaHost.h"
 
 using nlohmann::json;
 
@@ -21,31 +19,23 @@ namespace {
 
 class FakeLibraryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char dir[] = "/tmp/fakehba-test.XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-    ASSERT_EQ(mkdir((dir_ + "/records").c_str(), 0755), 0);
-    setenv("FWSIM_STATE", (dir_ + "/host.json").c_str(), 1);
-  }
+  void SetUp() override { ASSERT_TRUE(host_.Ready()); }
   void TearDown() override {
     for (void* h : handles_) dlclose(h);
-    std::system(("rm -rf '" + dir_ + "'").c_str());
-    unsetenv("FWSIM_STATE");
   }
 
-  // Installs a copy of a built variant as NAME and loads it.
+  // Installs a copy of a built variant ("" the full library) as NAME and
+  // loads it.
   void* Load(const std::string& variant, const std::string& name) {
-    std::ifstream in(std::string(FWSIM_DIR) + "/" + variant, std::ios::binary);
-    std::ofstream out(dir_ + "/" + name, std::ios::binary);
-    out << in.rdbuf();
-    out.close();
-    void* h = dlopen((dir_ + "/" + name).c_str(), RTLD_LAZY | RTLD_LOCAL);
+    void* h = dlopen(host_.Install(name, variant).c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (h != nullptr) handles_.push_back(h);
     return h;
   }
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-  void State(const json& state) { std::ofstream(dir_ + "/host.json") << state.dump(); }
+  std::string Path(const std::string& name) const { return host_.Path(name); }
+  void State(const json& state) {
+    host_.State() = state;
+    ASSERT_TRUE(host_.Save());
+  }
 
   HBA_ENTRYPOINTS Register(void* h, HBA_STATUS expected = HBA_STATUS_OK) {
     HBA_ENTRYPOINTS table;
@@ -66,7 +56,7 @@ class FakeLibraryTest : public ::testing::Test {
                      {"subsystem_device_id", "015d"}}}};
   }
 
-  std::string dir_;
+  fwtest::FakeHbaHost host_;
   std::vector<void*> handles_;
 };
 
@@ -75,8 +65,8 @@ TEST_F(FakeLibraryTest, EachCopyServesItsOwnAdaptersAndOmitsEntriesOnRequest) {
                        Adapter("b.so", "qlogic-b0", "20:00:00:00:00:00:00:02"),
                        Adapter("b.so", "qlogic-b1", "20:00:00:00:00:00:00:03")}},
          {"libraries", {{Path("b.so"), {{"omit_entry_points", {"HBA_GetAdapterName"}}, {"register_status", 3}}}}}});
-  void* a = Load("libfakehba.so", "a.so");
-  void* b = Load("libfakehba.so", "b.so");
+  void* a = Load("", "a.so");
+  void* b = Load("", "b.so");
   ASSERT_NE(a, nullptr);
   ASSERT_NE(b, nullptr);
   HBA_ENTRYPOINTS ta = Register(a);
@@ -97,7 +87,7 @@ TEST_F(FakeLibraryTest, EachCopyServesItsOwnAdaptersAndOmitsEntriesOnRequest) {
 TEST_F(FakeLibraryTest, NamesCountsAndHandles) {
   State({{"adapters", {Adapter("a.so", "qlogic-a", "20:00:00:00:00:00:00:01")}},
          {"libraries", {{Path("a.so"), {{"adapter_count", -1}, {"synthesize_names", true}, {"handle_high", 0x1234}}}}}});
-  void* a = Load("libfakehba.so", "a.so");
+  void* a = Load("", "a.so");
   ASSERT_NE(a, nullptr);
   HBA_ENTRYPOINTS t = Register(a);
   t.LoadLibraryHandler();
@@ -122,7 +112,7 @@ TEST_F(FakeLibraryTest, NamesCountsAndHandles) {
 TEST_F(FakeLibraryTest, NameWithoutNulFillsTheWholeBuffer) {
   State({{"adapters", {Adapter("a.so", "qlogic-a", "20:00:00:00:00:00:00:01")}},
          {"libraries", {{Path("a.so"), {{"name_without_nul", true}}}}}});
-  void* a = Load("libfakehba.so", "a.so");
+  void* a = Load("", "a.so");
   ASSERT_NE(a, nullptr);
   HBA_ENTRYPOINTS t = Register(a);
   t.LoadLibraryHandler();
@@ -140,7 +130,7 @@ TEST_F(FakeLibraryTest, PortsAndStatistics) {
                       {{"wwn", "21:01:00:1B:32:0A:0B:01"}, {"attributes_status", 7}, {"statistics_status", 1}}};
   adapter["number_of_ports"] = 3;
   State({{"adapters", {adapter}}});
-  void* a = Load("libfakehba.so", "a.so");
+  void* a = Load("", "a.so");
   ASSERT_NE(a, nullptr);
   HBA_ENTRYPOINTS t = Register(a);
   t.LoadLibraryHandler();
@@ -162,6 +152,55 @@ TEST_F(FakeLibraryTest, PortsAndStatistics) {
   EXPECT_EQ(t.GetPortStatisticsHandler(h, 1, &stats), 1u);
 }
 
+TEST_F(FakeLibraryTest, ReadsTheStateAgainWhenItChanges) {
+  State({{"adapters", {Adapter("a.so", "qlogic-a", "20:00:00:00:00:00:00:01")}}});
+  void* a = Load("", "a.so");
+  ASSERT_NE(a, nullptr);
+  HBA_ENTRYPOINTS t = Register(a);
+  EXPECT_EQ(t.GetNumberOfAdaptersHandler(), 1u);
+  // As a flash tool rewrites the state between two loads of the library.
+  State({{"adapters", {Adapter("a.so", "qlogic-a", "20:00:00:00:00:00:00:01"),
+                       Adapter("a.so", "qlogic-b", "20:00:00:00:00:00:00:02")}}});
+  EXPECT_EQ(t.LoadLibraryHandler(), HBA_STATUS_OK);
+  EXPECT_EQ(t.GetNumberOfAdaptersHandler(), 2u);
+  State({{"libraries", {{Path("a.so"), {{"load_status", 1}}}}}});
+  EXPECT_EQ(t.LoadLibraryHandler(), 1u);
+  EXPECT_EQ(t.GetNumberOfAdaptersHandler(), 0u);
+}
+
+TEST_F(FakeLibraryTest, NamedTextsUnterminatedAndCallsRecorded) {
+  json adapter = Adapter("a.so", "qlogic-a", "20:00:00:00:00:00:00:01");
+  adapter["attributes"]["serial_number"] = "S1";
+  adapter["ports"][0]["os_device_name"] = "/dev/sg1";
+  adapter["ports"][0]["symbolic_name"] = "port 0";
+  adapter["unterminated_texts"] = {"serial_number", "os_device_name"};
+  State({{"adapters", {adapter}}, {"libraries", {{Path("a.so"), {{"discovered_port_status", 0x77}}}}}});
+  void* a = Load("", "a.so");
+  ASSERT_NE(a, nullptr);
+  HBA_ENTRYPOINTS t = Register(a);
+  EXPECT_EQ(t.GetVersionHandler(), 2u);
+  t.LoadLibraryHandler();
+  char name[] = "qlogic-a";
+  const HBA_HANDLE h = t.OpenAdapterHandler(name);
+  HBA_ADAPTERATTRIBUTES attributes;
+  ASSERT_EQ(t.GetAdapterAttributesHandler(h, &attributes), HBA_STATUS_OK);
+  // Only the named fields run to their last byte.
+  EXPECT_EQ(std::memchr(attributes.SerialNumber, '\0', sizeof attributes.SerialNumber), nullptr);
+  EXPECT_EQ(std::string(attributes.SerialNumber, 2), "S1");
+  EXPECT_STREQ(attributes.Model, "QLE2562");
+  HBA_PORTATTRIBUTES port;
+  ASSERT_EQ(t.GetAdapterPortAttributesHandler(h, 0, &port), HBA_STATUS_OK);
+  EXPECT_EQ(std::memchr(port.OSDeviceName, '\0', sizeof port.OSDeviceName), nullptr);
+  EXPECT_STREQ(port.PortSymbolicName, "port 0");
+  EXPECT_EQ(t.GetDiscoveredPortAttributesHandler(h, 0, 0, &port), 0x77u);
+  t.CloseAdapterHandler(h);
+  const std::vector<std::string> expected = {"a.so HBA_RegisterLibrary", "a.so HBA_GetVersion",
+                                             "a.so HBA_LoadLibrary",     "a.so HBA_OpenAdapter qlogic-a",
+                                             "a.so HBA_GetDiscoveredPortAttributes 256",
+                                             "a.so HBA_CloseAdapter 256"};
+  EXPECT_EQ(host_.Calls(), expected);
+}
+
 TEST_F(FakeLibraryTest, ExtensionReportsLocationAndSubsystem) {
   json other = Adapter("", "Emulex-other", "20:00:00:00:00:00:00:09");
   other.erase("library");
@@ -170,7 +209,7 @@ TEST_F(FakeLibraryTest, ExtensionReportsLocationAndSubsystem) {
   json mine = Adapter("a.so", "Emulex-mine", "20:00:00:00:00:00:00:01");
   mine["extension_libraries"] = {Path("ext.so")};
   State({{"adapters", {other, mine}}, {"libraries", {{Path("ext.so"), {{"ext_handle_high", 0xBEEF}}}}}});
-  void* ext = Load("libfakehba.so", "ext.so");
+  void* ext = Load("", "ext.so");
   ASSERT_NE(ext, nullptr);
   auto load = reinterpret_cast<QMXFCLoadLibraryFunc>(dlsym(ext, "QMXFC_LoadLibrary"));
   auto count = reinterpret_cast<QMXFCGetNumberOfAdaptersFunc>(dlsym(ext, "QMXFC_GetNumberOfAdapters"));
@@ -200,9 +239,9 @@ TEST_F(FakeLibraryTest, ExtensionReportsLocationAndSubsystem) {
 
 TEST_F(FakeLibraryTest, VariantsLackTheirEntryPoint) {
   State({{"adapters", json::array()}});
-  void* no_open = Load("libfakehba-no-QMXFC_OpenAdapter.so", "no-open.so");
-  void* no_register = Load("libfakehba-no-HBA_RegisterLibrary.so", "no-register.so");
-  void* no_ext = Load("libfakehba-no-extension.so", "no-ext.so");
+  void* no_open = Load("no_QMXFC_OpenAdapter", "no-open.so");
+  void* no_register = Load("no_register", "no-register.so");
+  void* no_ext = Load("no_extension", "no-ext.so");
   ASSERT_TRUE(no_open && no_register && no_ext);
   EXPECT_EQ(dlsym(no_open, "QMXFC_OpenAdapter"), nullptr);
   EXPECT_NE(dlsym(no_open, "QMXFC_CloseAdapter"), nullptr);

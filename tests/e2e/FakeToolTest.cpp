@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "components/emulex/EmulexPatterns.h"
 #include "components/qlogic/QLogicPatterns.h"
 #include "pattern/Pattern.h"
+#include "tests/common/TestFiles.h"
 
 using nlohmann::json;
 
@@ -30,12 +32,7 @@ struct Result {
   int code = -1;
 };
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using fwtest::ReadFile;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -57,25 +54,18 @@ std::vector<std::string> Groups(const char* pattern, unsigned long flags, const 
 class FakeToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/fwsim-tool-test.XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-    ASSERT_EQ(mkdir((dir_ + "/records").c_str(), 0755), 0);
+    ASSERT_TRUE(scratch_.ok());
+    dir_ = scratch_.path();
+    ASSERT_TRUE(std::filesystem::create_directory(dir_ + "/records"));
     setenv("FWSIM_STATE", (dir_ + "/host.json").c_str(), 1);
     for (const char* name : {"zvqlafwupdate", "bcu_bootupdate", "elxflash-sim"}) {
-      std::ifstream in(FWSIM_TOOL, std::ios::binary);
-      std::ofstream out(dir_ + "/" + name, std::ios::binary);
-      out << in.rdbuf();
-      out.close();
-      chmod((dir_ + "/" + name).c_str(), 0755);
+      ASSERT_TRUE(std::filesystem::copy_file(FWSIM_TOOL, dir_ + "/" + name));
+      std::filesystem::permissions(dir_ + "/" + name, std::filesystem::perms(0755));
     }
   }
-  void TearDown() override {
-    std::system(("rm -rf '" + dir_ + "'").c_str());
-    unsetenv("FWSIM_STATE");
-  }
+  void TearDown() override { unsetenv("FWSIM_STATE"); }
   void State(const json& state) { std::ofstream(dir_ + "/host.json") << state.dump(); }
-  json ReadState() { return json::parse(Slurp(dir_ + "/host.json"), nullptr, false); }
+  json ReadState() { return json::parse(ReadFile(dir_ + "/host.json"), nullptr, false); }
   Result Run(const std::string& command) {
     Result r;
     FILE* pipe = popen(("cd '" + dir_ + "' && " + command).c_str(), "r");
@@ -87,6 +77,8 @@ class FakeToolTest : public ::testing::Test {
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
   }
+  // Under /tmp whatever TMPDIR says: Run hands the path to the shell quoted.
+  fwtest::TempDir scratch_{"fwsim-tool-test.", "/tmp"};
   std::string dir_;
 };
 
@@ -116,7 +108,7 @@ TEST_F(FakeToolTest, QLogicQueryFeedsTheComponentPatterns) {
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0], std::make_pair(std::string("2.10"), std::string("21-00-00-1B-32-0A-0B-01")));
   EXPECT_EQ(seen[3], std::make_pair(std::string("2.32"), std::string("21-00-00-1b-32-0a-0b-0c")));
-  EXPECT_EQ(Slurp(dir_ + "/records/zvqlafwupdate.txt"), "/q\n");
+  EXPECT_EQ(ReadFile(dir_ + "/records/zvqlafwupdate.txt"), "/q\n");
 }
 
 TEST_F(FakeToolTest, QLogicUpdateWritesEveryDescriptorAndStoresVersionsOnSuccessOnly) {
@@ -127,8 +119,8 @@ TEST_F(FakeToolTest, QLogicUpdateWritesEveryDescriptorAndStoresVersionsOnSuccess
   Result r = Run("./zvqlafwupdate /s 2>err.txt 3>fd3.txt");
   EXPECT_EQ(r.code, 12);
   EXPECT_EQ(r.out, "zvqlafwupdate: updating 2 adapter(s)\n");
-  EXPECT_EQ(Slurp(dir_ + "/err.txt"), "zvqlafwupdate: report on standard error\n");
-  EXPECT_EQ(Slurp(dir_ + "/fd3.txt"), "zvqlafwupdate: report on descriptor 3\n");
+  EXPECT_EQ(ReadFile(dir_ + "/err.txt"), "zvqlafwupdate: report on standard error\n");
+  EXPECT_EQ(ReadFile(dir_ + "/fd3.txt"), "zvqlafwupdate: report on descriptor 3\n");
   EXPECT_EQ(ReadState()["adapters"][0]["qlogic"]["flash_image"], "2.10");
 
   json state = ReadState();
@@ -139,7 +131,7 @@ TEST_F(FakeToolTest, QLogicUpdateWritesEveryDescriptorAndStoresVersionsOnSuccess
   state = ReadState();
   EXPECT_EQ(state["adapters"][0]["qlogic"]["flash_image"], "2.40");
   EXPECT_EQ(state["adapters"][1]["qlogic"]["flash_image"], "2.32");
-  EXPECT_EQ(Slurp(dir_ + "/records/zvqlafwupdate.txt"), "/s\n/s /f\n");
+  EXPECT_EQ(ReadFile(dir_ + "/records/zvqlafwupdate.txt"), "/s\n/s /f\n");
 
   state["tools"]["zvqlafwupdate"]["signal"] = 9;
   State(state);
@@ -172,7 +164,7 @@ TEST_F(FakeToolTest, BrocadeNeedsItsImageAndUpdatesTheOptionRom) {
   r = Run("./bcu_bootupdate boot --update bfa_boot_fw -a 2>/dev/null");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(ReadState()["adapters"][0]["attributes"]["option_rom_version"], "v3.2.1.0");
-  EXPECT_EQ(Slurp(dir_ + "/records/bcu_bootupdate.txt"),
+  EXPECT_EQ(ReadFile(dir_ + "/records/bcu_bootupdate.txt"),
             "boot --update bfa_boot_fw -a\nboot --update bfa_boot_fw -a\n");
 }
 

@@ -1,3 +1,5 @@
+// CBaseCmp: ActionSummary, FindReference, AdapterKey, ToUpper and the base
+// Discover on a scripted inventory.
 #include <cstring>
 #include <memory>
 

@@ -1,3 +1,5 @@
+// The reference catalogue loader: entries in file order, BIOS presence,
+// which elements count, and files that cannot be read.
 #include <sys/stat.h>
 
 #include "TestSupport.h"

@@ -1,3 +1,5 @@
+// IdentifyOs: release file texts to distribution names, and release files
+// that are not plain files.
 #include <sys/stat.h>
 
 #include "TestSupport.h"

@@ -1,3 +1,5 @@
+// CLogger: the log file made at construction, console and file output,
+// silence, appending across runs and a log that cannot be written.
 #include <gtest/gtest.h>
 
 #include "framework/CLogger.h"

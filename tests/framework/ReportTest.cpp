@@ -1,3 +1,5 @@
+// The self-discovery report: the exact document for devices and items,
+// escaping, replacing a file, and a report that cannot be saved.
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 

@@ -1,3 +1,5 @@
+// ParseCommandLine, and Run along every exit path: exit code, console and
+// log text, with a component whose discovery and flash are scripted.
 #include "TestSupport.h"
 
 using testing::internal::CaptureStdout;
@@ -92,6 +94,9 @@ struct RunCase {
   int flash_calls;
   std::string log;
 };
+
+// Shown in the test list and in failures instead of the object's bytes.
+void PrintTo(const RunCase& c, std::ostream* out) { *out << c.name; }
 
 class RunSequence : public testing::TestWithParam<RunCase> {};
 

@@ -1,71 +1,15 @@
 #pragma once
-// Helpers shared by the framework tests: temporary directories, file access,
-// and a component whose discovery and flash are scripted.
+// Helpers shared by the framework tests: records to feed a run, and a
+// component whose discovery and flash are scripted.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "framework/CBaseCmp.h"
+#include "tests/common/TestFiles.h"
 
 namespace fwtest {
-
-// A fresh directory under /tmp, removed with its contents at the end.
-class TempDir {
- public:
-  TempDir() {
-    char templ[] = "/tmp/fwframework-XXXXXX";
-    const char* made = mkdtemp(templ);
-    path_ = made != nullptr ? made : "";
-  }
-  ~TempDir() {
-    if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-inline bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
-
-inline void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
-
-// Changes the working directory for the lifetime of the object.
-class ScopedChdir {
- public:
-  explicit ScopedChdir(const std::string& dir) {
-    char buffer[4096];
-    if (getcwd(buffer, sizeof buffer) != nullptr) old_ = buffer;
-    ok_ = chdir(dir.c_str()) == 0;
-  }
-  ~ScopedChdir() {
-    if (!old_.empty() && chdir(old_.c_str()) != 0) ADD_FAILURE() << "cannot return to " << old_;
-  }
-  bool ok() const { return ok_; }
-
- private:
-  std::string old_;
-  bool ok_ = false;
-};
 
 inline FwItem Item(const std::wstring& action) {
   FwItem item;

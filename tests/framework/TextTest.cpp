@@ -1,3 +1,5 @@
+// Command capture (RunCommand, RunShell, ShellQuote) and the text
+// conversions Widen, WidenBytes and NarrowBytes.
 #include <sys/resource.h>
 
 #include <string>

@@ -1,3 +1,4 @@
+// SplitVersion and CompareVersions on tables of versions.
 #include "TestSupport.h"
 
 namespace {

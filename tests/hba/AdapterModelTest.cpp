@@ -1,3 +1,5 @@
+// Ports and adapters: speed, state and type texts, attribute and counter
+// copies, and adapters read from a loaded library through FcHbaMRA.
 #include <cstring>
 #include <memory>
 #include <string>
@@ -97,14 +99,14 @@ TEST(FcHbaPortTest, UnavailableCounterKeepsItsValue) {
 class AdapterModelTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(sandbox.Ready()); }
-  std::string ConfFor(const char* library, const char* name) const {
-    return sandbox.Conf(std::string("lib\t") + sandbox.Link(library, name) + "\n");
+  std::string ConfFor(const FakeLibrary& library, const std::string& name) {
+    return sandbox.Conf("lib\t" + sandbox.Library(name, library) + "\n");
   }
   HbaSandbox sandbox;
 };
 
 TEST_F(AdapterModelTest, AdapterReadThroughTheRegistry) {
-  FcHbaMRA mra(ConfFor(TV_QLOGIC_PATH, "libqlsdm_tv.so").c_str());
+  FcHbaMRA mra(ConfFor(QLogicLibrary(), "libqlsdm_tv.so").c_str());
   EXPECT_TRUE(mra.LibrariesLoaded());
   ASSERT_EQ(mra.GetAdapterCount(), 2u);
   HBA_STATUS status = 99;
@@ -145,11 +147,13 @@ TEST_F(AdapterModelTest, AdapterReadThroughTheRegistry) {
   EXPECT_EQ(next->GetNodeWwnText(), "20:00:00:E0:8B:01:02:04");
   // Each refresh closes the adapter it opened.
   const std::vector<std::string> trace = sandbox.Trace();
-  EXPECT_EQ(CountLines(trace, "qlogic-a open qlogic-a-1"), CountLines(trace, "qlogic-a close 0x101"));
+  const int opened = CountLines(trace, Call("libqlsdm_tv.so", "HBA_OpenAdapter", "qlogic-a-1"));
+  EXPECT_GT(opened, 0);
+  EXPECT_EQ(opened, CountLines(trace, Call("libqlsdm_tv.so", "HBA_CloseAdapter", 0x101)));
 }
 
 TEST_F(AdapterModelTest, NextAfterTheLastRowLeavesStatus) {
-  FcHbaMRA mra(ConfFor(TV_SECOND_PATH, "second.so").c_str());
+  FcHbaMRA mra(ConfFor(SecondLibrary(), "second.so").c_str());
   ASSERT_EQ(mra.GetAdapterCount(), 3u);
   HBA_STATUS status = 0;
   std::unique_ptr<FcHbaAdapter> first = mra.GetFirstAdapter(status);
@@ -165,7 +169,7 @@ TEST_F(AdapterModelTest, NextAfterTheLastRowLeavesStatus) {
 }
 
 TEST_F(AdapterModelTest, FailingPortsAndNames) {
-  FcHbaMRA mra(ConfFor(TV_EDGE_PATH, "edge.so").c_str());
+  FcHbaMRA mra(ConfFor(EdgeLibrary(), "edge.so").c_str());
   ASSERT_EQ(mra.GetAdapterCount(), 2u);
   HBA_STATUS status = 0;
   std::unique_ptr<FcHbaAdapter> adapter = mra.GetFirstAdapter(status);
@@ -186,7 +190,7 @@ TEST_F(AdapterModelTest, FailingPortsAndNames) {
 }
 
 TEST_F(AdapterModelTest, NoPorts) {
-  FcHbaMRA mra(ConfFor(TV_NOPORTS_PATH, "libqlsdm_p.so").c_str());
+  FcHbaMRA mra(ConfFor(NoPortsLibrary(), "libqlsdm_p.so").c_str());
   HBA_STATUS status = 99;
   std::unique_ptr<FcHbaAdapter> adapter = mra.GetFirstAdapter(status);
   ASSERT_TRUE(adapter);
@@ -196,7 +200,9 @@ TEST_F(AdapterModelTest, NoPorts) {
 }
 
 TEST_F(AdapterModelTest, PortCountNoAdapterHasIsBounded) {
-  FcHbaMRA mra(ConfFor(TV_HUGEPORTS_PATH, "libqlsdm_h.so").c_str());
+  // More ports answer than are ever read.
+  const FakeLibrary huge = FakeLibrary("qlogic-h").Adapters(1).Ports(300).Set("/number_of_ports", 0xffffffffu);
+  FcHbaMRA mra(ConfFor(huge, "libqlsdm_h.so").c_str());
   HBA_STATUS status = 0;
   std::unique_ptr<FcHbaAdapter> adapter = mra.GetFirstAdapter(status);
   ASSERT_TRUE(adapter);
@@ -206,7 +212,7 @@ TEST_F(AdapterModelTest, PortCountNoAdapterHasIsBounded) {
 }
 
 TEST_F(AdapterModelTest, AdapterAfterAnEarlierOneWasDestroyed) {
-  FcHbaMRA mra(ConfFor(TV_QLOGIC_PATH, "libqlsdm_tv.so").c_str());
+  FcHbaMRA mra(ConfFor(QLogicLibrary(), "libqlsdm_tv.so").c_str());
   HBA_STATUS status = 0;
   std::unique_ptr<FcHbaAdapter> first = mra.GetFirstAdapter(status);
   ASSERT_TRUE(first);
@@ -226,12 +232,12 @@ TEST_F(AdapterModelTest, AdapterAfterAnEarlierOneWasDestroyed) {
 
 TEST_F(AdapterModelTest, FailedRefreshKeepsDefaults) {
   struct Case {
-    const char* library;
+    FakeLibrary library;
     const char* file;
     const char* name;
   };
-  for (const Case& c : {Case{TV_ATTRFAIL_PATH, "attrfail.so", "attrfail-0"},
-                        Case{TV_NOOPEN_PATH, "noopen.so", "noopen-0"}}) {
+  for (const Case& c : {Case{AttributesFailLibrary(), "attrfail.so", "attrfail-0"},
+                        Case{NoOpenLibrary(), "noopen.so", "noopen-0"}}) {
     SCOPED_TRACE(c.name);
     FcHbaMRA mra(ConfFor(c.library, c.file).c_str());
     HBA_STATUS status = 0;
@@ -258,8 +264,8 @@ TEST_F(AdapterModelTest, NoConfigurationNoAdapters) {
 }
 
 TEST_F(AdapterModelTest, DestroyingAnAdapterReleasesEveryLibrary) {
-  const std::string conf = sandbox.Conf("a\t" + sandbox.Link(TV_QLOGIC_PATH, "libqlsdm_tv.so") + "\nb\t" +
-                                        sandbox.Link(TV_SECOND_PATH, "second.so") + "\n");
+  const std::string conf = sandbox.Conf("a\t" + sandbox.Library("libqlsdm_tv.so", QLogicLibrary()) + "\nb\t" +
+                                        sandbox.Library("second.so", SecondLibrary()) + "\n");
   FcHbaMRA mra(conf.c_str());
   HBA_STATUS status = 0;
   std::unique_ptr<FcHbaAdapter> adapter = mra.GetFirstAdapter(status);
@@ -269,8 +275,8 @@ TEST_F(AdapterModelTest, DestroyingAnAdapterReleasesEveryLibrary) {
   adapter.reset();
   EXPECT_EQ(CountReadySlots(), 0);
   const std::vector<std::string> trace = sandbox.Trace();
-  EXPECT_EQ(CountLines(trace, "qlogic-a free"), 1);
-  EXPECT_EQ(CountLines(trace, "second-b free"), 1);
+  EXPECT_EQ(CountLines(trace, Call("libqlsdm_tv.so", "HBA_FreeLibrary")), 1);
+  EXPECT_EQ(CountLines(trace, Call("second.so", "HBA_FreeLibrary")), 1);
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
+// The vendor extension loader: which vendor library an adapter name picks,
+// the look-up in a registry library, the search of a library used alone, and
+// adapters completed with their PCI location through FcHbaMRA.
 #include <dlfcn.h>
 
 #include <cstring>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +16,9 @@
 namespace {
 
 HBA_WWN Wwn(HBA_UINT8 high, HBA_UINT8 last) { return HBA_WWN{{high, 0x00, 0x00, 0xE0, 0x8B, 0x01, 0x02, last}}; }
+
+// One adapter (node WWN 10:...:03) behind two extension decoys.
+FakeLibrary EmsdmLibrary() { return FakeLibrary("emsdm").Adapters(1).Decoys(2).WwnHigh(0x10); }
 
 struct Location {
   uint32_t subsystem = 0xdeadbeef;
@@ -48,8 +55,8 @@ class ExtensionTest : public ::testing::Test {
     for (void* module : modules)
       if (module != nullptr) dlclose(module);
   }
-  void* Open(const char* library) {
-    void* module = dlopen(library, RTLD_LAZY);
+  void* Open(const std::string& library) {
+    void* module = dlopen(library.c_str(), RTLD_LAZY);
     modules.push_back(module);
     return module;
   }
@@ -58,23 +65,25 @@ class ExtensionTest : public ::testing::Test {
 };
 
 TEST_F(ExtensionTest, LocateResultsAndMessages) {
+  const std::string qlogic = sandbox.Library("ql.so", QLogicLibrary());
+  const std::string no_extension = sandbox.Library("noext.so", FakeLibrary("qlogic-n").Variant("no_extension"));
   char message[kExtensionMessageSize] = "keep";
   int status = 42;
   // The path lacks the vendor's stem: nothing is touched.
-  EXPECT_EQ(LocateExtension("qlogic-a-0", "/x/libemsdm.so", Open(TV_QLOGIC_PATH), message, status), 0);
+  EXPECT_EQ(LocateExtension("qlogic-a-0", "/x/libemsdm.so", Open(qlogic), message, status), 0);
   EXPECT_EQ(status, 42);
   EXPECT_STREQ(message, "keep");
-  EXPECT_EQ(LocateExtension("QLogic-a-0", "/x/libqlsdm.so", Open(TV_QLOGIC_PATH), message, status), 0);
+  EXPECT_EQ(LocateExtension("QLogic-a-0", "/x/libqlsdm.so", Open(qlogic), message, status), 0);
 
   EXPECT_EQ(LocateExtension("qlogic-a-0", "/x/libqlsdm.so", nullptr, message, status), 1);
   EXPECT_EQ(status, 1);
   EXPECT_STREQ(message, "libHandle is NULL; cannot dlsym");
 
-  EXPECT_EQ(LocateExtension("Emulex-a-0", "/x/libemsdm.so", Open(TV_QLOGIC_NOEXT_PATH), message, status), 1);
+  EXPECT_EQ(LocateExtension("Emulex-a-0", "/x/libemsdm.so", Open(no_extension), message, status), 1);
   EXPECT_EQ(status, 1);
   EXPECT_STREQ(message, "unable to dlsym for QMXFC_GetAdapterAttributes2");
 
-  EXPECT_EQ(LocateExtension("Brocade", "/x/bfahbaapi.so", Open(TV_QLOGIC_PATH), message, status), 1);
+  EXPECT_EQ(LocateExtension("Brocade", "/x/bfahbaapi.so", Open(qlogic), message, status), 1);
   EXPECT_EQ(status, 0);
   EXPECT_STREQ(message, "dlsym for QMXFC_GetAdapterAttributes2 success!");
 }
@@ -82,7 +91,9 @@ TEST_F(ExtensionTest, LocateResultsAndMessages) {
 TEST_F(ExtensionTest, ReadThroughRegistryResults) {
   char message[kExtensionMessageSize] = "";
   int status = 1;
-  ASSERT_EQ(LocateExtension("qlogic-a-0", "/x/libqlsdm.so", Open(TV_QLOGIC_PATH), message, status), 1);
+  ASSERT_EQ(LocateExtension("qlogic-a-0", "/x/libqlsdm.so", Open(sandbox.Library("ql.so", QLogicLibrary())), message,
+                            status),
+            1);
   ASSERT_EQ(status, 0);
 
   // Only the low 16 bits of the registry handle reach the library.
@@ -109,10 +120,11 @@ TEST_F(ExtensionTest, ReadThroughRegistryResults) {
                                          other.domain, message, (1u << 16) | 0x1ffu),
             -3);
   EXPECT_TRUE(other.Unchanged());
-  EXPECT_STREQ(message, "fail to read adapter attribs: handle used is 0x1ff: retStatus is 0x1f");
+  EXPECT_STREQ(message, "fail to read adapter attribs: handle used is 0x1ff: retStatus is 0x3");
 
   // A failed lookup leaves no entry to call.
-  ASSERT_EQ(LocateExtension("qlogic-a-0", "/x/libqlsdm.so", Open(TV_QLOGIC_NOEXT_PATH), message, status), 1);
+  const std::string no_extension = sandbox.Library("noext.so", FakeLibrary("qlogic-n").Variant("no_extension"));
+  ASSERT_EQ(LocateExtension("qlogic-a-0", "/x/libqlsdm.so", Open(no_extension), message, status), 1);
   EXPECT_EQ(ReadExtensionThroughRegistry(Wwn(0x20, 0x03), other.subsystem, other.bus, other.function,
                                          other.domain, message, 0x100u),
             -3);
@@ -120,7 +132,7 @@ TEST_F(ExtensionTest, ReadThroughRegistryResults) {
 }
 
 struct SearchCase {
-  const char* library;  // null: no file opens
+  std::optional<FakeLibrary> library;  // none: no file opens
   const char* adapter_name;
   HBA_WWN wwn;
   int result;
@@ -131,27 +143,34 @@ struct SearchCase {
 TEST_F(ExtensionTest, SearchResultsAndMessages) {
   sandbox.Write("notalib.so", "not a shared object\n");
   const HBA_WWN third = Wwn(0x10, 0x03);
+  const FakeLibrary omit_load = FakeLibrary("omit1").Variant("no_QMXFC_LoadLibrary");
+  const FakeLibrary omit_attributes = FakeLibrary("omit5").Variant("no_QMXFC_GetAdapterAttributes2");
+  const FakeLibrary omit_free = FakeLibrary("omit7").Variant("no_QMXFC_FreeLibrary");
+  const FakeLibrary load_fails = FakeLibrary("extload").Knob("ext_load_status", 1);
+  const FakeLibrary attributes_fail = FakeLibrary("extattr").Set(0, "/extension/attributes_status", 0x1f);
+  const FakeLibrary open_fails = FakeLibrary("extopen").Set(0, "/extension/open_fails", true);
+  const FakeLibrary name_fails = FakeLibrary("extname").Knob("ext_get_name_fails", {1});
   const std::vector<SearchCase> cases = {
-      {nullptr, "qlogic-x", third, -1, "unable to load qlsdm", false},
-      {nullptr, "Emulex-x", third, -1, "unable to load emsdm", false},
-      {nullptr, "QLogic-x", third, -1, "unable to load bfahbaapi", false},
-      {TV_EXT_OMIT1_PATH, "qlogic-x", third, -2, "unable to dlsym for QMXFC_LoadLibrary", false},
-      {TV_EXT_OMIT5_PATH, "qlogic-x", third, -2, "unable to dlsym for QMXFC_GetAdapterAttributes2", false},
-      {TV_EXT_OMIT7_PATH, "qlogic-x", third, -2, "unable to dlsym for QMXFC_FreeLibrary", false},
-      {TV_EXT_LOADFAIL_PATH, "qlogic-x", third, -7, "fail to load library", false},
-      {TV_EXT_ATTRFAIL_PATH, "qlogic-x", third, -3, "fail to read adapter attribs, adapterHandle 0x200, retStatus 0x1f",
+      {std::nullopt, "qlogic-x", third, -1, "unable to load qlsdm", false},
+      {std::nullopt, "Emulex-x", third, -1, "unable to load emsdm", false},
+      {std::nullopt, "QLogic-x", third, -1, "unable to load bfahbaapi", false},
+      {omit_load, "qlogic-x", third, -2, "unable to dlsym for QMXFC_LoadLibrary", false},
+      {omit_attributes, "qlogic-x", third, -2, "unable to dlsym for QMXFC_GetAdapterAttributes2", false},
+      {omit_free, "qlogic-x", third, -2, "unable to dlsym for QMXFC_FreeLibrary", false},
+      {load_fails, "qlogic-x", third, -7, "fail to load library", false},
+      {attributes_fail, "qlogic-x", third, -3, "fail to read adapter attribs, adapterHandle 0x200, retStatus 0x1f",
        true},
-      {TV_EXT_OPENFAIL_PATH, "qlogic-x", third, -4, "fail to open adapter", true},
-      {TV_EXT_NAMEFAIL_PATH, "qlogic-x", Wwn(0x20, 0x77), -5, "fail to get adapter number", true},
-      {TV_EMSDM_PATH, "Emulex-x", Wwn(0x10, 0x77), -6, "could not find WWNN match", true},
-      {TV_EMSDM_PATH, "Emulex-x", third, 0, "pass", true},
+      {open_fails, "qlogic-x", third, -4, "fail to open adapter", true},
+      {name_fails, "qlogic-x", Wwn(0x20, 0x77), -5, "fail to get adapter number", true},
+      {EmsdmLibrary(), "Emulex-x", Wwn(0x10, 0x77), -6, "could not find WWNN match", true},
+      {EmsdmLibrary(), "Emulex-x", third, 0, "pass", true},
   };
   int index = 0;
   for (const SearchCase& c : cases) {
     SCOPED_TRACE(c.message);
     // A fresh file name each time, so no earlier library is found by name.
     const std::string file = "libext" + std::to_string(index++) + ".so";
-    const std::string link = c.library != nullptr ? sandbox.Link(c.library, file) : sandbox.Dir() + "/" + file;
+    const std::string link = c.library ? sandbox.Library(file, *c.library) : sandbox.Dir() + "/" + file;
     const ExtensionLibraryFiles files = {sandbox.Dir() + "/absent.so", sandbox.Dir() + "/notalib.so", link};
     char name[kExtensionNameSize];
     std::snprintf(name, sizeof name, "%s", c.adapter_name);
@@ -164,13 +183,13 @@ TEST_F(ExtensionTest, SearchResultsAndMessages) {
     EXPECT_STREQ(message, c.message);
     EXPECT_EQ(location.Unchanged(), c.result != 0);
     const std::vector<std::string> trace = sandbox.Trace();
-    EXPECT_EQ(!trace.empty() && trace.back().find(" ext-free") != std::string::npos, c.freed);
+    EXPECT_EQ(!trace.empty() && trace.back().find(" QMXFC_FreeLibrary") != std::string::npos, c.freed);
     // Whatever opened an adapter closed it again.
     int opened = 0;
     int closed = 0;
     for (const std::string& line : trace) {
-      if (line.find(" ext-open ") != std::string::npos) ++opened;
-      if (line.find(" ext-close ") != std::string::npos) ++closed;
+      if (line.find(" QMXFC_OpenAdapter ") != std::string::npos) ++opened;
+      if (line.find(" QMXFC_CloseAdapter ") != std::string::npos) ++closed;
     }
     if (c.result != -4) {
       EXPECT_EQ(opened, closed);
@@ -179,7 +198,7 @@ TEST_F(ExtensionTest, SearchResultsAndMessages) {
 }
 
 TEST_F(ExtensionTest, MatchOnTheThirdExtensionAdapter) {
-  const ExtensionLibraryFiles files = {sandbox.Link(TV_EMSDM_PATH, "libemsdm.so"), "", ""};
+  const ExtensionLibraryFiles files = {sandbox.Library("libemsdm.so", EmsdmLibrary()), "", ""};
   char name[kExtensionNameSize] = "Emulex-e-0";
   char message[kExtensionMessageSize] = "";
   Location location;
@@ -191,15 +210,18 @@ TEST_F(ExtensionTest, MatchOnTheThirdExtensionAdapter) {
   EXPECT_EQ(location.function, 1);
   EXPECT_EQ(location.domain, 0);
   EXPECT_STREQ(name, "ext-2");
-  const std::vector<std::string> expected = {
-      "emsdm ext-load",        "emsdm ext-open ext-0",  "emsdm ext-attr 0x200", "emsdm ext-close 0x200",
-      "emsdm ext-open ext-1",  "emsdm ext-attr 0x201",  "emsdm ext-close 0x201", "emsdm ext-open ext-2",
-      "emsdm ext-attr 0x202",  "emsdm ext-close 0x202", "emsdm ext-free"};
+  std::vector<std::string> expected = {Call("libemsdm.so", "QMXFC_LoadLibrary")};
+  for (unsigned index = 0; index < 3; ++index) {
+    expected.push_back(Call("libemsdm.so", "QMXFC_OpenAdapter", "ext-" + std::to_string(index)));
+    expected.push_back(Call("libemsdm.so", "QMXFC_GetAdapterAttributes2", 0x200 + index));
+    expected.push_back(Call("libemsdm.so", "QMXFC_CloseAdapter", 0x200 + index));
+  }
+  expected.push_back(Call("libemsdm.so", "QMXFC_FreeLibrary"));
   EXPECT_EQ(sandbox.Trace(), expected);
 }
 
 TEST_F(ExtensionTest, QLogicAdapterReadThroughTheRegistry) {
-  const std::string conf = sandbox.Conf("ql\t" + sandbox.Link(TV_QLOGIC_PATH, "libqlsdm_tv.so") + "\n");
+  const std::string conf = sandbox.Conf("ql\t" + sandbox.Library("libqlsdm_tv.so", QLogicLibrary()) + "\n");
   FcHbaMRA mra(conf.c_str());
   HBA_STATUS status = 1;
   std::unique_ptr<FcHbaAdapter> first = mra.GetFirstAdapter(status);
@@ -212,15 +234,16 @@ TEST_F(ExtensionTest, QLogicAdapterReadThroughTheRegistry) {
   EXPECT_EQ(second->GetPciSubsystem(), 0x01011077u);
   EXPECT_EQ(second->GetPciBus(), 6);
   const std::vector<std::string> trace = sandbox.Trace();
-  EXPECT_EQ(CountLines(trace, "qlogic-a ext-attr 0x100"), 1);
-  EXPECT_EQ(CountLines(trace, "qlogic-a ext-attr 0x101"), 1);
+  EXPECT_EQ(CountLines(trace, Call("libqlsdm_tv.so", "QMXFC_GetAdapterAttributes2", 0x100)), 1);
+  EXPECT_EQ(CountLines(trace, Call("libqlsdm_tv.so", "QMXFC_GetAdapterAttributes2", 0x101)), 1);
   // Nothing was released or loaded again on the way.
-  EXPECT_EQ(CountLines(trace, "qlogic-a free"), 0);
-  EXPECT_EQ(CountLines(trace, "qlogic-a register"), 1);
+  EXPECT_EQ(CountLines(trace, Call("libqlsdm_tv.so", "HBA_FreeLibrary")), 0);
+  EXPECT_EQ(CountLines(trace, Call("libqlsdm_tv.so", "HBA_RegisterLibrary")), 1);
 }
 
 TEST_F(ExtensionTest, QLogicLibraryWithoutTheEntryKeepsAttributeValues) {
-  const std::string conf = sandbox.Conf("ql\t" + sandbox.Link(TV_QLOGIC_NOEXT_PATH, "libqlsdm_n.so") + "\n");
+  const std::string conf = sandbox.Conf(
+      "ql\t" + sandbox.Library("libqlsdm_n.so", FakeLibrary("qlogic-n").Variant("no_extension")) + "\n");
   FcHbaMRA mra(conf.c_str());
   HBA_STATUS status = 1;
   std::unique_ptr<FcHbaAdapter> adapter = mra.GetFirstAdapter(status);
@@ -228,13 +251,14 @@ TEST_F(ExtensionTest, QLogicLibraryWithoutTheEntryKeepsAttributeValues) {
   EXPECT_EQ(status, HBA_STATUS_OK);
   EXPECT_EQ(adapter->GetPciSubsystem(), 0x56781abcu);
   EXPECT_EQ(adapter->GetPciBus(), 0);
-  EXPECT_EQ(CountLines(sandbox.Trace(), "qlogic-n free"), 0);
+  EXPECT_EQ(CountLines(sandbox.Trace(), Call("libqlsdm_n.so", "HBA_FreeLibrary")), 0);
 }
 
 TEST_F(ExtensionTest, EmulexSearchedByItselfWithReleaseAndReload) {
-  const std::string conf = sandbox.Conf("emulex\t" + sandbox.Link(TV_EMULEX_HBA_PATH, "emulex_hba.so") + "\n");
+  const FakeLibrary emulex = FakeLibrary("Emulex-e").Adapters(1).WwnHigh(0x10).Variant("no_extension");
+  const std::string conf = sandbox.Conf("emulex\t" + sandbox.Library("emulex_hba.so", emulex) + "\n");
   SetExtensionLibraryFiles(ExtensionVendor::Emulex, {sandbox.Dir() + "/absent.so",
-                                                     sandbox.Link(TV_EMSDM_PATH, "libemsdm.so"), ""});
+                                                     sandbox.Library("libemsdm.so", EmsdmLibrary()), ""});
   FcHbaMRA mra(conf.c_str());
   ASSERT_EQ(mra.GetAdapterCount(), 1u);
   sandbox.ClearTrace();
@@ -255,10 +279,10 @@ TEST_F(ExtensionTest, EmulexSearchedByItselfWithReleaseAndReload) {
       if (trace[i] == line) return static_cast<int>(i);
     return -1;
   };
-  ASSERT_GE(at("Emulex-e free"), 0);
-  EXPECT_LT(at("Emulex-e free"), at("emsdm ext-load"));
-  EXPECT_LT(at("emsdm ext-free"), at("Emulex-e register"));
-  EXPECT_EQ(CountLines(trace, "Emulex-e load"), 1);
+  ASSERT_GE(at(Call("emulex_hba.so", "HBA_FreeLibrary")), 0);
+  EXPECT_LT(at(Call("emulex_hba.so", "HBA_FreeLibrary")), at(Call("libemsdm.so", "QMXFC_LoadLibrary")));
+  EXPECT_LT(at(Call("libemsdm.so", "QMXFC_FreeLibrary")), at(Call("emulex_hba.so", "HBA_RegisterLibrary")));
+  EXPECT_EQ(CountLines(trace, Call("emulex_hba.so", "HBA_LoadLibrary")), 1);
   EXPECT_EQ(HbaGetLibrarySlot(0)->slot_state, HBA_SLOT_READY);
   EXPECT_EQ(HbaGetAdapterCount(), 1u);
   EXPECT_NE(HbaOpenAdapterByName("Emulex-e-0"), 0u);

@@ -1,3 +1,6 @@
+// The adapter inventory scan and its sysfs PCI look-up, on a small fake
+// sysfs tree in the test's directory.
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -103,7 +106,7 @@ class InventoryTest : public ::testing::Test {
 };
 
 TEST_F(InventoryTest, TwoAdaptersInRowOrder) {
-  const std::string conf = sandbox.Conf("ql\t" + sandbox.Link(TV_QLOGIC_PATH, "libqlsdm_tv.so") + "\n");
+  const std::string conf = sandbox.Conf("ql\t" + sandbox.Library("libqlsdm_tv.so", QLogicLibrary()) + "\n");
   AdapterInventory inventory;
   testing::internal::CaptureStdout();
   EXPECT_EQ(inventory.Scan(conf.c_str(), sys.Root().c_str()), 1);
@@ -135,8 +138,8 @@ TEST_F(InventoryTest, TwoAdaptersInRowOrder) {
 }
 
 TEST_F(InventoryTest, FailedRefreshStillGivesAnEntry) {
-  const std::string conf = sandbox.Conf("a\t" + sandbox.Link(TV_ATTRFAIL_PATH, "attrfail.so") + "\nb\t" +
-                                        sandbox.Link(TV_NOPORTS_PATH, "libqlsdm_p.so") + "\n");
+  const std::string conf = sandbox.Conf("a\t" + sandbox.Library("attrfail.so", AttributesFailLibrary()) + "\nb\t" +
+                                        sandbox.Library("libqlsdm_p.so", NoPortsLibrary()) + "\n");
   AdapterInventory inventory;
   testing::internal::CaptureStdout();
   inventory.Scan(conf.c_str(), sys.Root().c_str());

@@ -1,3 +1,6 @@
+// The library registry: hba.conf lines, slots and library states, the adapter
+// name table, handles and dispatch, release and reload, and attribute text
+// trimming.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,8 +20,12 @@ class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(sandbox.Ready());
-    qlogic = sandbox.Link(TV_QLOGIC_PATH, "libqlsdm_tv.so");
-    second = sandbox.Link(TV_SECOND_PATH, "second.so");
+    qlogic = sandbox.Library("libqlsdm_tv.so", QLogicLibrary()
+                                                   .Omit("HBA_GetFcpTargetMapping")
+                                                   .Omit("HBA_RefreshInformation")
+                                                   .Omit("HBA_SendReadCapacity")
+                                                   .Knob("discovered_port_status", 0x77));
+    second = sandbox.Library("second.so", SecondLibrary());
   }
   std::string Expand(const std::string& text) const {
     return Replace(Replace(text, "{Q}", qlogic), "{S}", second);
@@ -95,10 +102,10 @@ TEST_F(RegistryTest, BrokenLibrariesDoNotAffectTheOthers) {
   sandbox.Write("notalib.so", "this is a text file, not a shared object\n");
   const std::string conf = Expand(
       "missing\t" + sandbox.Dir() + "/missing.so\n" +
-      "noreg\t" + sandbox.Link(TV_NOREGISTER_PATH, "noreg.so") + "\n" +
-      "regfail\t" + sandbox.Link(TV_REGFAIL_PATH, "regfail.so") + "\n" +
-      "version0\t" + sandbox.Link(TV_VERSION0_PATH, "version0.so") + "\n" +
-      "loadfail\t" + sandbox.Link(TV_LOADFAIL_PATH, "loadfail.so") + "\n" +
+      "noreg\t" + sandbox.Library("noreg.so", FakeLibrary("noreg").Variant("no_register")) + "\n" +
+      "regfail\t" + sandbox.Library("regfail.so", FakeLibrary("regfail").Knob("register_status", 1)) + "\n" +
+      "version0\t" + sandbox.Library("version0.so", FakeLibrary("version0").Knob("version", 0)) + "\n" +
+      "loadfail\t" + sandbox.Library("loadfail.so", FakeLibrary("loadfail").Knob("load_status", 1)) + "\n" +
       "text\t" + sandbox.Dir() + "/notalib.so\n" +
       "qlogic\t{Q}\n" +
       "second\t{S}\n");
@@ -121,9 +128,9 @@ TEST_F(RegistryTest, BrokenLibrariesDoNotAffectTheOthers) {
   EXPECT_EQ(CountReadySlots(), 2);
   // A version of 0 stops before the library's own load.
   const std::vector<std::string> trace = sandbox.Trace();
-  EXPECT_EQ(CountLines(trace, "version0 version"), 1);
-  EXPECT_EQ(CountLines(trace, "version0 load"), 0);
-  EXPECT_EQ(CountLines(trace, "regfail version"), 0);
+  EXPECT_EQ(CountLines(trace, Call("version0.so", "HBA_GetVersion")), 1);
+  EXPECT_EQ(CountLines(trace, Call("version0.so", "HBA_LoadLibrary")), 0);
+  EXPECT_EQ(CountLines(trace, Call("regfail.so", "HBA_GetVersion")), 0);
 
   // Rows in slot order, then the library's own order.
   ASSERT_EQ(HbaEnumerateAdapters(), 5u);
@@ -164,7 +171,7 @@ TEST_F(RegistryTest, HandlesAndDispatch) {
   HBA_PORTATTRIBUTES port;
   sandbox.ClearTrace();
   EXPECT_EQ(HbaGetDiscoveredPortAttributes(handle, 0, 0, &port), 0x77u);
-  EXPECT_EQ(CountLines(sandbox.Trace(), "qlogic-a discovered 0x101"), 1);
+  EXPECT_EQ(CountLines(sandbox.Trace(), Call("libqlsdm_tv.so", "HBA_GetDiscoveredPortAttributes", 0x101)), 1);
   // Entries the library did not register.
   EXPECT_EQ(HbaGetFcpTargetMapping(handle, nullptr), HBA_STATUS_ERROR_NOT_SUPPORTED);
   EXPECT_EQ(HbaRefreshInformation(handle), HBA_STATUS_ERROR_NOT_SUPPORTED);
@@ -180,7 +187,7 @@ TEST_F(RegistryTest, HandlesAndDispatch) {
 
   sandbox.ClearTrace();
   HbaCloseAdapter(handle);
-  EXPECT_EQ(CountLines(sandbox.Trace(), "qlogic-a close 0x101"), 1);
+  EXPECT_EQ(CountLines(sandbox.Trace(), Call("libqlsdm_tv.so", "HBA_CloseAdapter", 0x101)), 1);
 
   HbaReleaseLibraries();
   EXPECT_EQ(HbaSplitHandle(handle, &slot, &vendor), HBA_STATUS_ERROR);
@@ -197,7 +204,7 @@ TEST_F(RegistryTest, HandlesAndDispatch) {
 }
 
 TEST_F(RegistryTest, LibraryWithoutOpenEntryOpensNothing) {
-  ASSERT_EQ(HbaLoadLibraries(sandbox.Conf("noopen\t" + sandbox.Link(TV_NOOPEN_PATH, "noopen.so") + "\n").c_str()),
+  ASSERT_EQ(HbaLoadLibraries(sandbox.Conf("noopen\t" + sandbox.Library("noopen.so", NoOpenLibrary()) + "\n").c_str()),
             HBA_STATUS_OK);
   ASSERT_EQ(HbaEnumerateAdapters(), 2u);
   EXPECT_EQ(HbaOpenAdapterByName("noopen-0"), 0u);
@@ -212,8 +219,8 @@ TEST_F(RegistryTest, ReleaseTwiceAndLoadAgain) {
   EXPECT_EQ(HbaGetLibrarySlot(1)->slot_state, HBA_SLOT_FAILED);
   EXPECT_EQ(HbaReleaseLibraries(), HBA_STATUS_OK);
   const std::vector<std::string> trace = sandbox.Trace();
-  EXPECT_EQ(CountLines(trace, "qlogic-a free"), 1);
-  EXPECT_EQ(CountLines(trace, "second-b free"), 1);
+  EXPECT_EQ(CountLines(trace, Call("libqlsdm_tv.so", "HBA_FreeLibrary")), 1);
+  EXPECT_EQ(CountLines(trace, Call("second.so", "HBA_FreeLibrary")), 1);
 
   // A reload makes the same slots ready and leaves the name table alone.
   ASSERT_EQ(HbaLoadLibraries(HbaConfigurationPath()), HBA_STATUS_OK);
@@ -229,20 +236,25 @@ TEST_F(RegistryTest, ReleaseTwiceAndLoadAgain) {
 
 TEST_F(RegistryTest, EnumerationBounds) {
   // Billions of adapters: the table fills and enumeration ends.
-  ASSERT_EQ(HbaLoadLibraries(sandbox.Conf(Expand("many\t" + sandbox.Link(TV_MANY_PATH, "many.so") +
-                                                 "\nqlogic\t{Q}\n"))
-                                 .c_str()),
+  const FakeLibrary many =
+      FakeLibrary("many").Adapters(0).Knob("adapter_count", 0x7fffffff).Knob("synthesize_names", true);
+  ASSERT_EQ(HbaLoadLibraries(
+                sandbox.Conf(Expand("many\t" + sandbox.Library("many.so", many) + "\nqlogic\t{Q}\n")).c_str()),
             HBA_STATUS_OK);
   EXPECT_EQ(HbaEnumerateAdapters(), 64u);
-  EXPECT_EQ(RowName(63), "many-63");
+  EXPECT_EQ(RowName(63), "extra-adapter-63");
   char path[256];
   EXPECT_EQ(HbaGetAdapterLibrary(63, path), HbaGetLibrarySlot(0)->library_module);
   HbaReleaseLibraries();
 
   // A negative count, a failing name and names that fill the vendor buffer.
-  const std::string conf = "negative\t" + sandbox.Link(TV_NEGATIVE_PATH, "negative.so") + "\n" +
-                           "edge\t" + sandbox.Link(TV_EDGE_PATH, "edge.so") + "\n" +
-                           "long\t" + sandbox.Link(TV_LONGNAMES_PATH, "long.so") + "\n";
+  const FakeLibrary negative = FakeLibrary("negative").Knob("adapter_count", -1).Knob("synthesize_names", true);
+  // Names that fill the whole buffer without a terminator.
+  const FakeLibrary long_names =
+      FakeLibrary("long").Adapters(1).Set("/name", std::string(256, 'L')).Knob("name_without_nul", true);
+  const std::string conf = "negative\t" + sandbox.Library("negative.so", negative) + "\n" +
+                           "edge\t" + sandbox.Library("edge.so", EdgeLibrary()) + "\n" +
+                           "long\t" + sandbox.Library("long.so", long_names) + "\n";
   ASSERT_EQ(HbaLoadLibraries(sandbox.Conf(conf).c_str()), HBA_STATUS_OK);
   ASSERT_EQ(CountReadySlots(), 3);
   ASSERT_EQ(HbaEnumerateAdapters(), 3u);

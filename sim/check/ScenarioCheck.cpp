@@ -40,6 +40,7 @@
 #include <nlohmann/json.hpp>
 
 #include "sim/common/SimState.h"
+#include "sim/common/TempDir.h"
 
 extern char** environ;
 
@@ -190,15 +191,12 @@ int CheckScenario(const Options& o) {
     std::printf("ERROR %s: not a scenario with a non-empty \"runs\" list\n", o.scenario.c_str());
     return 2;
   }
-  const char* tmp = std::getenv("TMPDIR");
-  std::string base = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/fwsim-check.XXXXXX";
-  std::vector<char> work_buffer(base.begin(), base.end());
-  work_buffer.push_back('\0');
-  if (mkdtemp(work_buffer.data()) == nullptr) {
+  TempDir work_dir("fwsim-check.");
+  if (!work_dir.ok()) {
     std::printf("ERROR cannot create a work directory\n");
     return 2;
   }
-  const std::string work = work_buffer.data();
+  const std::string work = work_dir.path();
   const std::string short_name = o.scenario.substr(o.scenario.rfind('/') + 1);
 
   std::string previous_log;
@@ -304,14 +302,7 @@ int CheckScenario(const Options& o) {
     for (const char* tool : {"zvqlafwupdate", "elxflash", "bcu_bootupdate", "libraries"}) {
       std::string record;
       SimState::ReadTextFile(out_dir + "/records/" + tool + ".txt", record);
-      std::vector<std::string> lines;
-      size_t start = 0;
-      while (start < record.size()) {
-        size_t end = record.find('\n', start);
-        if (end == std::string::npos) end = record.size();
-        lines.push_back(record.substr(start, end - start));
-        start = end + 1;
-      }
+      const std::vector<std::string> lines = SplitLines(record);
       const size_t before = seen_calls[tool] <= lines.size() ? seen_calls[tool] : lines.size();
       calls[tool].assign(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end());
       seen_calls[tool] = lines.size();
@@ -384,11 +375,8 @@ int CheckScenario(const Options& o) {
   }
 
   if (o.keep) {
+    work_dir.Keep();
     std::printf("work directory kept: %s\n", work.c_str());
-  } else {
-    const std::vector<std::string> rm = {"/bin/rm", "-rf", "--", work};
-    bool unused = false;
-    Spawn(rm, "/dev/null", "/dev/null", 60, unused);
   }
   std::printf("%s %s\n", failures == 0 ? "PASS" : "FAIL", short_name.c_str());
   return failures == 0 ? 0 : 1;
