@@ -142,8 +142,8 @@ BRO='"Brocade-1860", "1657.0013.1657.0014", "Boot BIOS ROM", "3.2.1.0"'
 # 1. Discovery. Every host gets the package (changed) and reports; the five
 # summary tasks run once and count for the first host.
 play discovery-1 0 discovery.yml
-recap discovery-1 q1:12:1:0
-for host in q2 e1 b1 n1 f1 q3 e2; do recap discovery-1 "$host:7:1:0"; done
+recap discovery-1 q1:13:1:0
+for host in q2 e1 b1 n1 f1 q3 e2; do recap discovery-1 "$host:8:1:0"; done
 summary discovery-1 "{\"rows\": [[$QLE, 3, 1, 0, [\"f1\", \"q1\", \"q3\"]], [$LPF, 2, 0, 0, [\"e1\", \"e2\"]],
   [$BRO, 1, 0, 0, [\"b1\"]], [$LPB, 0, 2, 0, []]], \"no_device\": [\"n1\"]}"
 
@@ -159,8 +159,8 @@ batches=$(grep -c '^PLAY \[Flash the adapters in batches\]' "$work/rollout.out")
 
 # 3. Discovery again: q1, e1 and b1 current; f1, q3 and e2 still behind.
 play discovery-2 0 discovery.yml
-recap discovery-2 q1:12:0:0
-for host in q2 e1 b1 n1 f1 q3 e2; do recap discovery-2 "$host:7:0:0"; done
+recap discovery-2 q1:13:0:0
+for host in q2 e1 b1 n1 f1 q3 e2; do recap discovery-2 "$host:8:0:0"; done
 summary discovery-2 "{\"rows\": [[$QLE, 2, 2, 0, [\"f1\", \"q3\"]], [$LPF, 1, 1, 0, [\"e2\"]],
   [$BRO, 0, 1, 0, []], [$LPB, 0, 2, 0, []]], \"no_device\": [\"n1\"]}"
 
@@ -170,7 +170,7 @@ summary discovery-2 "{\"rows\": [[$QLE, 2, 2, 0, [\"f1\", \"q3\"]], [$LPF, 1, 1,
 # among those summarised.
 play reboot 2 rollout.yml -l f1,q3,e2 -e fwpack_serial=3 -e fwpack_max_fail_percentage=50 \
   -e fwpack_reboot=true -e fwpack_reboot_tasks="$src/tests/fleet/fake-reboot.yml"
-recap reboot f1:8:0:1 q3:17:2:0 e2:12:2:0 q1:-
+recap reboot f1:8:0:1 q3:18:2:0 e2:13:2:0 q1:-
 [ "$(cd "$work/markers" && ls | tr '\n' ' ')" = "e2 q3 " ] || fail "reboot: markers $(ls "$work/markers")"
 summary reboot "{\"rows\": [[$LPB, 0, 1, 0, []], [$LPF, 0, 1, 0, []], [$QLE, 0, 1, 0, []]]}"
 
