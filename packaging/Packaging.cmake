@@ -1,12 +1,21 @@
-# Install rules and packages: the three components, fwpack-catalog and
-# patprobe with their manual pages. The simulator and the test programs are
-# not installed.
+# Install rules, packages and the portable build of the installed programs:
+# the three components, fwpack-catalog and patprobe with their manual pages.
+# The simulator and the test programs are not installed.
 include(GNUInstallDirs)
 
 set(FWPACK_VERSION 1.0.0)
+set(FWPACK_PROGRAMS fwpack fwpack-emulex fwpack-brocade fwpack-catalog patprobe)
 
-install(TARGETS fwpack fwpack-emulex fwpack-brocade fwpack-catalog patprobe
-        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The C++ runtime and libgcc linked in, so a program needs only the C
+# library and libxml2.so.2 of the server it runs on.
+option(FWPACK_PORTABLE "Link libstdc++ and libgcc statically into the installed programs" OFF)
+if(FWPACK_PORTABLE)
+  foreach(program IN LISTS FWPACK_PROGRAMS)
+    target_link_options(${program} PRIVATE -static-libstdc++ -static-libgcc)
+  endforeach()
+endif()
+
+install(TARGETS ${FWPACK_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/man/fwpack.1 ${CMAKE_SOURCE_DIR}/man/fwpack-catalog.1
               ${CMAKE_SOURCE_DIR}/man/patprobe.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
