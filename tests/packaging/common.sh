@@ -63,3 +63,15 @@ need() {
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/install-deps --package)"; exit 77; }
   done
 }
+
+# build_package GENERATOR EXTENSION DIR: runs cpack for GENERATOR into DIR
+# and sets `package` to the one package made; exits on failure.
+build_package() {
+  local generator=$1 extension=$2 dir=$3 made
+  cpack --config "$BUILD/CPackConfig.cmake" -G "$generator" -B "$dir" >"$dir/cpack.log" 2>&1 ||
+    { cat "$dir/cpack.log"; exit 1; }
+  made=("$dir"/*."$extension")
+  [ "${#made[@]}" = 1 ] && [ -f "${made[0]}" ] || { echo "FAIL: no single .$extension in $dir"; exit 1; }
+  package=${made[0]}
+  echo "package: $(basename "$package")"
+}

@@ -10,12 +10,8 @@ need cpack dpkg-deb dpkg-shlibdeps lintian groff man
 out=$(mktemp -d /tmp/fwpack-deb-XXXXXX)
 trap 'rm -rf "$out"' EXIT
 
-cpack --config "$BUILD/CPackConfig.cmake" -G DEB -B "$out" >"$out/cpack.log" 2>&1 ||
-  { cat "$out/cpack.log"; exit 1; }
-debs=("$out"/*.deb)
-[ "${#debs[@]}" = 1 ] && [ -f "${debs[0]}" ] || { echo "FAIL: no single .deb in $out"; exit 1; }
-deb=${debs[0]}
-echo "package: $(basename "$deb")"
+build_package DEB deb "$out"
+deb=$package
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 case "$depends" in *libxml2*) ;; *) fail "no dependency on libxml2" ;; esac

@@ -10,12 +10,8 @@ need cpack rpmbuild rpm rpm2cpio cpio
 out=$(mktemp -d /tmp/fwpack-rpm-XXXXXX)
 trap 'rm -rf "$out"' EXIT
 
-cpack --config "$BUILD/CPackConfig.cmake" -G RPM -B "$out" >"$out/cpack.log" 2>&1 ||
-  { cat "$out/cpack.log"; exit 1; }
-rpms=("$out"/*.rpm)
-[ "${#rpms[@]}" = 1 ] && [ -f "${rpms[0]}" ] || { echo "FAIL: no single .rpm in $out"; exit 1; }
-pkg=${rpms[0]}
-echo "package: $(basename "$pkg")"
+build_package RPM rpm "$out"
+pkg=$package
 requires=$(rpm -qpR "$pkg" 2>/dev/null)
 printf '%s\n' "$requires" | grep -q '^libxml2\.so\.2' || fail "no requirement on libxml2.so.2: $requires"
 files=$(rpm -qpl "$pkg" 2>/dev/null)

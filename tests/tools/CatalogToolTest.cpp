@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+
 #ifndef FWPACK_CATALOG_PATH
 #error "FWPACK_CATALOG_PATH must name the fwpack-catalog executable"
 #endif
@@ -33,34 +35,9 @@ struct Result {
   double seconds = 0;
 };
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Spit(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
-
-class TempDir {
- public:
-  TempDir() {
-    char templ[] = "/tmp/fwcatalog-XXXXXX";
-    const char* made = mkdtemp(templ);
-    path_ = made != nullptr ? made : "";
-  }
-  ~TempDir() {
-    if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using fwtest::ReadFile;
+using fwtest::TempDir;
+using fwtest::WriteFile;
 
 // Runs the tool with `args` from directory `cwd`, without a shell.
 Result Check(const std::vector<std::string>& args, const std::string& cwd) {
@@ -90,8 +67,8 @@ Result Check(const std::vector<std::string>& args, const std::string& cwd) {
     r.max_rss_kb = usage.ru_maxrss;
   }
   r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  r.out = Slurp(out_file);
-  r.err = Slurp(err_file);
+  r.out = ReadFile(out_file);
+  r.err = ReadFile(err_file);
   std::remove(out_file.c_str());
   std::remove(err_file.c_str());
   return r;
@@ -235,7 +212,7 @@ TEST(CatalogTool, EachFindingWithItsLineAndExitCode) {
   TempDir dir;
   for (const Case& c : Cases()) {
     SCOPED_TRACE(c.name);
-    Spit(dir / "reference.xml", c.xml);
+    WriteFile(dir / "reference.xml", c.xml);
     Result r = Check({"--vendor", c.vendor, "reference.xml"}, dir.path());
     EXPECT_EQ(r.rc, c.rc);
     EXPECT_EQ(Findings(r.out), c.findings) << r.out;
@@ -245,7 +222,7 @@ TEST(CatalogTool, EachFindingWithItsLineAndExitCode) {
 
 TEST(CatalogTool, ListsWhatTheComponentSees) {
   TempDir dir;
-  Spit(dir / "reference.xml",
+  WriteFile(dir / "reference.xml",
        Catalogue("  <discovery_app_path><![CDATA[./zvqlafwupdate -i]]></discovery_app_path>\n"
                  "  <installer_app_path><![CDATA[./zvqlafwupdate]]></installer_app_path>\n" +
                  Devices(Device("1077.2532.1077.015d") +
@@ -267,7 +244,7 @@ TEST(CatalogTool, FilesThatDoNotLoad) {
   TempDir dir;
   ASSERT_EQ(mkdir((dir / "folder").c_str(), 0755), 0);
   ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
-  Spit(dir / "empty.xml", "");
+  WriteFile(dir / "empty.xml", "");
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"missing.xml", "0: error: cannot read missing.xml: No such file or directory\n"},
       {"folder", "0: error: cannot read folder: not a regular file\n"},
@@ -285,7 +262,7 @@ TEST(CatalogTool, FilesThatDoNotLoad) {
 
 TEST(CatalogTool, CommandLine) {
   TempDir dir;
-  Spit(dir / "reference.xml", Catalogue(Devices(Device("1077.2532.1077.015d"))));
+  WriteFile(dir / "reference.xml", Catalogue(Devices(Device("1077.2532.1077.015d"))));
   for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
            {"--vendor"}, {"--vendor", "hp"}, {"--vendor=QLogic"}, {"--bogus"}, {"-j"},
            {"a.xml", "b.xml"}}) {
@@ -309,7 +286,7 @@ TEST(CatalogTool, JsonHoldsTheSameFindingsAndEntries) {
   TempDir dir;
   for (const Case& c : Cases()) {
     SCOPED_TRACE(c.name);
-    Spit(dir / "reference.xml", c.xml);
+    WriteFile(dir / "reference.xml", c.xml);
     Result text = Check({"--vendor", c.vendor}, dir.path());
     Result json = Check({"--json", "--vendor", c.vendor}, dir.path());
     EXPECT_EQ(json.rc, text.rc);
@@ -327,7 +304,7 @@ TEST(CatalogTool, JsonHoldsTheSameFindingsAndEntries) {
     for (const std::string& line : Lines(text.out)) listed += line.rfind("entry ", 0) == 0;
     EXPECT_EQ(doc["entries"].size(), listed);
   }
-  Spit(dir / "reference.xml", Catalogue(Devices(Device("1077.2532.1077.015d"))));
+  WriteFile(dir / "reference.xml", Catalogue(Devices(Device("1077.2532.1077.015d"))));
   nlohmann::json doc = nlohmann::json::parse(Check({"--json"}, dir.path()).out);
   EXPECT_EQ(doc["loaded"], true);
   EXPECT_EQ(doc["entries"][0],
@@ -348,14 +325,14 @@ TEST(CatalogTool, DemoCataloguesAreClean) {
   for (const auto& demo : demos) {
     SCOPED_TRACE(demo.first);
     nlohmann::json scenario =
-        nlohmann::json::parse(Slurp(std::string(FWPACK_SOURCE_DIR) + "/sim/scenarios/" + demo.first));
+        nlohmann::json::parse(ReadFile(std::string(FWPACK_SOURCE_DIR) + "/sim/scenarios/" + demo.first));
     std::string xml;
     if (scenario["reference_xml"].is_string()) {
       xml = scenario["reference_xml"].get<std::string>();
     } else {
       for (const auto& line : scenario["reference_xml"]) xml += line.get<std::string>() + "\n";
     }
-    Spit(dir / "reference.xml", xml);
+    WriteFile(dir / "reference.xml", xml);
     Result r = Check({"--vendor", demo.second}, dir.path());
     EXPECT_EQ(r.rc, 0) << r.out;
     EXPECT_EQ(Findings(r.out), std::vector<std::string>{});
@@ -367,7 +344,7 @@ TEST(CatalogTool, RepeatedFindingIsListedTenTimesThenCounted) {
   TempDir dir;
   std::string padding;
   for (int i = 0; i < 25; ++i) padding += "  <note/>\n";
-  Spit(dir / "reference.xml", Catalogue(padding + Devices(Device("1077.2532.1077.015d"))));
+  WriteFile(dir / "reference.xml", Catalogue(padding + Devices(Device("1077.2532.1077.015d"))));
   std::vector<std::string> findings = Findings(Check({}, dir.path()).out);
   ASSERT_EQ(findings.size(), 11u);
   EXPECT_EQ(findings[9], "12: warning: element note in tarvix_fchba_reference is ignored");
@@ -381,12 +358,12 @@ TEST(CatalogTool, RepeatedFindingIsListedTenTimesThenCounted) {
 // component's loading implies.
 TEST(CatalogTool, HostileCatalogues) {
   nlohmann::json scenario = nlohmann::json::parse(
-      Slurp(std::string(FWPACK_SOURCE_DIR) + "/tests/e2e/scenarios/hostile-catalogue.json"));
+      ReadFile(std::string(FWPACK_SOURCE_DIR) + "/tests/e2e/scenarios/hostile-catalogue.json"));
   TempDir dir;
   std::string script;
   for (const auto& line : scenario["package_files"]["make-catalogue.sh"])
     script += line.get<std::string>() + "\n";
-  Spit(dir / "make-catalogue.sh", script);
+  WriteFile(dir / "make-catalogue.sh", script);
   const struct {
     const char* kind;
     int rc;
@@ -419,7 +396,7 @@ TEST(CatalogTool, HostileCatalogues) {
 // starts empty.
 TEST(CatalogTool, CreatesNothing) {
   TempDir dir;
-  Spit(dir / "reference.xml", Catalogue(Devices(Device("1077.2532.1077.015d"))));
+  WriteFile(dir / "reference.xml", Catalogue(Devices(Device("1077.2532.1077.015d"))));
   std::string script =
       "unshare -m --propagation private -- sh -c 'mount -t tmpfs tmpfs /var && cd " + dir.path() +
       " && for v in qlogic emulex brocade; do " FWPACK_CATALOG_PATH
