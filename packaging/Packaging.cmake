@@ -16,12 +16,13 @@ if(FWPACK_PORTABLE)
 endif()
 
 install(TARGETS ${FWPACK_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${CMAKE_SOURCE_DIR}/man/fwpack.1 ${CMAKE_SOURCE_DIR}/man/fwpack-catalog.1
-              ${CMAKE_SOURCE_DIR}/man/patprobe.1
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-# fwpack-emulex and fwpack-brocade are described by the page of fwpack.
+# The pages carry the version; fwpack-emulex and fwpack-brocade are
+# described by the page of fwpack.
+foreach(page fwpack fwpack-catalog patprobe)
+  configure_file(${CMAKE_SOURCE_DIR}/man/${page}.1 ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
 foreach(alias fwpack-emulex fwpack-brocade)
-  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man)
   file(CREATE_LINK fwpack.1 ${CMAKE_BINARY_DIR}/man/${alias}.1 SYMBOLIC)
   install(FILES ${CMAKE_BINARY_DIR}/man/${alias}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
