@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class RefCatalogObserver;
+
 struct RefEntry {
   std::wstring type;
   std::wstring device_id;
@@ -23,7 +25,8 @@ struct RefCatalog {
 
   // Reads reference.xml from the working directory.
   bool LoadReferences();
-  bool LoadReferences(const std::string& path);
+  // `observer`, when given, is told what the walk meets (tools only).
+  bool LoadReferences(const std::string& path, RefCatalogObserver* observer = nullptr);
 };
 
 struct FwItem {

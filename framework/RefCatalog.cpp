@@ -3,9 +3,12 @@
 #include <libxml/tree.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "framework/Paths.h"
+#include "framework/RefCatalogObserver.h"
 #include "framework/RefCatalogXml.h"
 #include "framework/Records.h"
 #include "framework/Text.h"
@@ -22,45 +25,142 @@ std::wstring Bytes(const xmlChar* text) {
   return WidenBytes(std::string(reinterpret_cast<const char*>(text)));
 }
 
-RefEntry ReadDevice(const xmlNode* device) {
+long Line(const xmlNode* node) { return xmlGetLineNo(const_cast<xmlNode*>(node)); }
+
+const char* Name(const xmlNode* node) { return reinterpret_cast<const char*>(node->name); }
+
+bool HasAttr(const xmlNode* element, const char* name) {
+  for (const xmlAttr* attr = element->properties; attr != nullptr; attr = attr->next)
+    if (attr->type == XML_ATTRIBUTE_NODE && attr->name != nullptr &&
+        std::strcmp(reinterpret_cast<const char*>(attr->name), name) == 0)
+      return true;
+  return false;
+}
+
+void NoteIgnored(const xmlNode* node, const xmlNode* parent, RefCatalogObserver* observer) {
+  if (observer != nullptr && node->type == XML_ELEMENT_NODE && node->name != nullptr)
+    observer->IgnoredElement(Name(node), Name(parent), Line(node));
+}
+
+struct ValueField {
+  const char* name;
+  std::wstring RefEntry::*member;
+};
+
+const ValueField kValueFields[] = {
+    {"type", &RefEntry::type},         {"device_id", &RefEntry::device_id},
+    {"model", &RefEntry::model},       {"firmware", &RefEntry::firmware},
+    {"bios", &RefEntry::bios},         {"boot", &RefEntry::boot},
+    {"duration", &RefEntry::duration}};
+constexpr size_t kFieldCount = sizeof kValueFields / sizeof kValueFields[0];
+constexpr size_t kDeviceIdField = 1;
+constexpr long kUnseen = LONG_MIN;
+
+// Index into kValueFields of the value element `node`, or kFieldCount.
+size_t FieldOf(const xmlNode* node) {
+  size_t field = 0;
+  while (field < kFieldCount && !IsElement(node, kValueFields[field].name)) ++field;
+  return field;
+}
+
+// Tells the observer about one value element of entry `index`; `seen` keeps
+// the line of each field's earlier element.
+void NoteValue(const xmlNode* child, size_t field, size_t index, long (&seen)[kFieldCount],
+               RefCatalogObserver* observer) {
+  long line = Line(child);
+  const char* name = kValueFields[field].name;
+  observer->ValueStored(index, name, line);
+  if (seen[field] != kUnseen) observer->ValueRepeated(index, name, line, seen[field]);
+  if (!HasAttr(child, "value")) observer->ValueWithoutAttribute(index, name, line);
+  seen[field] = line;
+}
+
+RefEntry ReadDevice(const xmlNode* device, size_t index, RefCatalogObserver* observer) {
   RefEntry entry;
+  long seen[kFieldCount];
+  for (long& line : seen) line = kUnseen;
+  if (observer != nullptr) observer->EntryStarted(index, Line(device));
   for (const xmlNode* child = device->children; child != nullptr; child = child->next) {
-    if (IsElement(child, "type")) entry.type = GetValueAttr(child, "value");
-    else if (IsElement(child, "device_id")) entry.device_id = GetValueAttr(child, "value");
-    else if (IsElement(child, "model")) entry.model = GetValueAttr(child, "value");
-    else if (IsElement(child, "firmware")) entry.firmware = GetValueAttr(child, "value");
-    else if (IsElement(child, "boot")) entry.boot = GetValueAttr(child, "value");
-    else if (IsElement(child, "duration")) entry.duration = GetValueAttr(child, "value");
-    else if (IsElement(child, "bios")) {
-      entry.bios = GetValueAttr(child, "value");
-      if (entry.bios.empty()) entry.bios_present = 0;
+    size_t field = FieldOf(child);
+    if (field == kFieldCount) {
+      NoteIgnored(child, device, observer);
+      continue;
     }
+    entry.*kValueFields[field].member = GetValueAttr(child, "value");
+    if (kValueFields[field].member == &RefEntry::bios && entry.bios.empty())
+      entry.bios_present = 0;
+    if (observer != nullptr) NoteValue(child, field, index, seen, observer);
   }
+  if (observer != nullptr && seen[kDeviceIdField] == kUnseen)
+    observer->EntryWithoutDeviceId(index, Line(device));
   return entry;
 }
 
 // Only a CDATA section as the very first child counts.
-void ReadAppPath(const xmlNode* element, std::wstring& field) {
+void ReadAppPath(const xmlNode* element, std::wstring& field, RefCatalogObserver* observer) {
   const xmlNode* first = element->children;
   if (first != nullptr && first->type == XML_CDATA_SECTION_NODE) field = Bytes(first->content);
+  else if (observer != nullptr) observer->PathWithoutCdata(Name(element), Line(element));
 }
 
-// Handles a run of sibling nodes. The parser bounds the element depth, so
-// the descent into a nested root element is bounded too.
-void WalkNodes(const xmlNode* node, RefCatalog& catalog) {
+// Handles a run of sibling nodes below `parent` (null: the document). The
+// parser bounds the element depth, so the descent into a nested root
+// element is bounded too.
+void WalkNodes(const xmlNode* node, const xmlNode* parent, RefCatalog& catalog,
+               RefCatalogObserver* observer) {
   for (; node != nullptr; node = node->next) {
+    if (observer != nullptr && parent == nullptr && node->type == XML_ELEMENT_NODE &&
+        node->name != nullptr)
+      observer->TopLevelElement(Name(node), Line(node));
     if (IsElement(node, "tarvix_fchba_reference")) {
-      WalkNodes(node->children, catalog);
+      WalkNodes(node->children, node, catalog, observer);
     } else if (IsElement(node, "discovery_app_path")) {
-      ReadAppPath(node, catalog.discovery_app_path);
+      ReadAppPath(node, catalog.discovery_app_path, observer);
     } else if (IsElement(node, "installer_app_path")) {
-      ReadAppPath(node, catalog.installer_app_path);
+      ReadAppPath(node, catalog.installer_app_path, observer);
     } else if (IsElement(node, "devices")) {
-      for (const xmlNode* child = node->children; child != nullptr; child = child->next)
-        if (IsElement(child, "device")) catalog.entries.push_back(ReadDevice(child));
+      for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
+        if (IsElement(child, "device"))
+          catalog.entries.push_back(ReadDevice(child, catalog.entries.size(), observer));
+        else
+          NoteIgnored(child, node, observer);
+      }
+    } else if (parent != nullptr) {
+      NoteIgnored(node, parent, observer);
     }
   }
 }
+
+// Hands the parser's messages to the observer while it is installed.
+class ParserMessages {
+ public:
+  explicit ParserMessages(RefCatalogObserver* observer)
+      : observer_(observer), saved_handler_(xmlStructuredError),
+        saved_context_(xmlStructuredErrorContext) {
+    if (observer_ != nullptr) xmlSetStructuredErrorFunc(this, &ParserMessages::Forward);
+  }
+  ~ParserMessages() {
+    if (observer_ != nullptr) xmlSetStructuredErrorFunc(saved_context_, saved_handler_);
+  }
+  ParserMessages(const ParserMessages&) = delete;
+  ParserMessages& operator=(const ParserMessages&) = delete;
+
+ private:
+  static void Forward(void* context, xmlErrorPtr error) {
+    if (context == nullptr || error == nullptr) return;
+    std::string text = error->message != nullptr ? error->message : "";
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    RefCatalogObserver::Level level =
+        error->level == XML_ERR_WARNING  ? RefCatalogObserver::Level::Warning
+        : error->level == XML_ERR_ERROR ? RefCatalogObserver::Level::Error
+                                        : RefCatalogObserver::Level::Fatal;
+    static_cast<ParserMessages*>(context)->observer_->ParserMessage(level, error->line, text);
+  }
+
+  RefCatalogObserver* observer_;
+  xmlStructuredErrorFunc saved_handler_;
+  void* saved_context_;
+};
 
 }  // namespace
 
@@ -80,15 +180,25 @@ std::wstring GetValueAttr(const _xmlNode* element, const char* name) {
 
 bool RefCatalog::LoadReferences() { return LoadReferences(FwPaths::kReferenceXml); }
 
-bool RefCatalog::LoadReferences(const std::string& path) {
+bool RefCatalog::LoadReferences(const std::string& path, RefCatalogObserver* observer) {
   struct stat status;
-  if (stat(path.c_str(), &status) != 0) return false;
+  if (stat(path.c_str(), &status) != 0) {
+    if (observer != nullptr) observer->FileUnusable(std::strerror(errno));
+    return false;
+  }
   // A FIFO or device under the catalogue's name would block or never end.
-  if (!S_ISREG(status.st_mode)) return false;
+  if (!S_ISREG(status.st_mode)) {
+    if (observer != nullptr) observer->FileUnusable("not a regular file");
+    return false;
+  }
   xmlInitParser();
-  xmlDocPtr doc = xmlParseFile(path.c_str());
+  xmlDocPtr doc;
+  {
+    ParserMessages messages(observer);
+    doc = xmlParseFile(path.c_str());
+  }
   if (doc == nullptr) return false;
-  WalkNodes(doc->children, *this);
+  WalkNodes(doc->children, nullptr, *this, observer);
   xmlFreeDoc(doc);
   xmlCleanupParser();
   return true;

@@ -1,0 +1,23 @@
+# Runs in the package's staging tree before CPack packs it: gzip -9n every
+# manual page and the changelog, and turn links to pages into links to the
+# compressed pages.
+file(GLOB_RECURSE files LIST_DIRECTORIES false "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*")
+set(pages ${files})
+list(FILTER pages INCLUDE REGEX "/share/man/man1/[^/]+\\.1$")
+set(docs ${files})
+list(FILTER docs INCLUDE REGEX "/share/doc/fwpack/changelog$")
+foreach(page IN LISTS pages)
+  if(IS_SYMLINK "${page}")
+    file(READ_SYMLINK "${page}" target)
+    file(REMOVE "${page}")
+    file(CREATE_LINK "${target}.gz" "${page}.gz" SYMBOLIC)
+  endif()
+endforeach()
+foreach(file IN LISTS pages docs)
+  if(EXISTS "${file}" AND NOT IS_SYMLINK "${file}")
+    execute_process(COMMAND gzip -9nf "${file}" RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR "cannot compress ${file}")
+    endif()
+  endif()
+endforeach()
