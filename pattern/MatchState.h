@@ -1,26 +1,19 @@
 #pragma once
-// The state one match operation reads and writes. It lives in the matcher;
-// the nodes of a compiled graph hold none, so one graph serves many matchers.
+// The state one match operation reads and writes: the group arrays, the
+// step budget and depth guard, and the failure memo. It lives in the
+// matcher; the nodes of a compiled graph hold none, so one graph serves
+// many matchers.
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <new>
 
-namespace patternlimits {
-// Node visits allowed per match operation before it is stopped.
-constexpr long long kStepBudget = 10000000;
-// Stack the match recursion may use below the frame of the operation; less
-// when the thread's stack has less room left.
-constexpr uintptr_t kStackBudget = 2u * 1024u * 1024u;
-// Kept free below the deepest match frame for whatever the caller needs.
-constexpr uintptr_t kStackReserve = 64u * 1024u;
-// Node visits an operation makes before it starts remembering failures, so
-// ordinary lines never pay for the memo.
-constexpr long long kMemoAfter = 10000;
-// Most (node, position) bits the memo of one operation may take (8 MB).
-constexpr size_t kMemoBits = size_t(64) << 20;
-}  // namespace patternlimits
+#include "pattern/PatternLimits.h"
+
+// Whole-text match (matchesWhole) or search (findFirst, findNext): the
+// search driver and the end node read it.
+enum class MatchMode : unsigned char { Search = 0, Whole = 1 };
 
 template <class Ch> struct MatchState {
   const Ch* s = nullptr;  // subject text
@@ -36,7 +29,7 @@ template <class Ch> struct MatchState {
   int searchStart = 0;
   int groupCount = 0;
   int nonCaptureCount = 0;
-  unsigned long mode = 0;  // bit 1: whole-text match
+  MatchMode mode = MatchMode::Search;
 
   long long steps = 0;
   long long stepBudget = patternlimits::kStepBudget;
@@ -62,7 +55,7 @@ template <class Ch> struct MatchState {
   int* anyBuf = nullptr;  // owned, as memoBuf
   size_t anyCap = 0;
 
-  bool wholeMode() const { return (mode & 1u) != 0; }
+  bool wholeMode() const { return mode == MatchMode::Whole; }
 
   // Every node visit counts a step, and once steps pass the checkpoint
   // calls pastCheckpoint(); both, and stackRoom(), are false once a limit
@@ -113,7 +106,7 @@ template <class Ch> struct MatchState {
 
   // Characters scanned by a repetition loop cost a fraction of a visit, so
   // no loop runs unbounded either; the next visit enforces the budget.
-  void charge(long long scanned) { steps += scanned >> 4; }
+  void charge(long long scanned) { steps += scanned >> patternlimits::kScanPerStepShift; }
 
   // Past the budget: stop. Past the memo threshold: switch the memo on,
   // unless it would take more than its cap (the budget still bounds the

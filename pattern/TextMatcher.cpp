@@ -1,11 +1,13 @@
-// A matcher applies one compiled pattern to one text and holds the state
-// its nodes read and write.
+// The matcher's operations: whole-text match, searches, group texts. Also
+// the per-thread stack bound the depth guard uses, and the per-thread spare
+// block that spares a matcher per line a trip through the allocator.
 #include <pthread.h>
 
 #include <climits>
 
-#include "pattern/Nodes.h"
+#include "pattern/NodeBase.h"
 #include "pattern/Pattern.h"
+#include "pattern/TextMatcherCore.h"
 
 namespace {
 
@@ -60,7 +62,7 @@ thread_local SpareBlock spare;
 
 }  // namespace
 
-template <class Ch> void* BasicTextMatcher<Ch>::operator new(size_t size) {
+template <class Ch> void* TextMatcherCore<Ch>::operator new(size_t size) {
   if (kKeepSpare && spare.block && spare.size == size) {
     void* b = spare.block;
     spare.block = nullptr;
@@ -69,7 +71,7 @@ template <class Ch> void* BasicTextMatcher<Ch>::operator new(size_t size) {
   return ::operator new(size);
 }
 
-template <class Ch> void BasicTextMatcher<Ch>::operator delete(void* block, size_t size) noexcept {
+template <class Ch> void TextMatcherCore<Ch>::operator delete(void* block, size_t size) noexcept {
   if (kKeepSpare && block && !spare.block && !spare.gone) {
     spare.block = block;
     spare.size = size;
@@ -79,9 +81,9 @@ template <class Ch> void BasicTextMatcher<Ch>::operator delete(void* block, size
 }
 
 template <class Ch>
-BasicTextMatcher<Ch>::BasicTextMatcher(BasicPattern<Ch>* p, const String& t) : pattern(p), text(t) {
+TextMatcherCore<Ch>::TextMatcherCore(CompiledPattern<Ch>* p, const String& t) : pattern(p), text(t) {
   const int g = p->groupCount;
-  const int n = -p->nonCaptureCount;
+  const int n = p->nonCaptureCount;
   const int slots = g + n;
   // Five group-indexed arrays in one block, each addressed -n .. g-1.
   store = 5 * slots <= kInlineStore ? inlineStore : new int[static_cast<size_t>(5) * slots];
@@ -98,14 +100,16 @@ BasicTextMatcher<Ch>::BasicTextMatcher(BasicPattern<Ch>* p, const String& t) : p
   for (int i = 0; i < g; ++i) state.groupStarts[i] = state.groupEnds[i] = 0;
 }
 
-template <class Ch> BasicTextMatcher<Ch>::~BasicTextMatcher() {
+template <class Ch> TextMatcherCore<Ch>::~TextMatcherCore() {
   if (store != inlineStore) delete[] store;
   state.releaseMemo();
 }
 
-template <class Ch> int BasicTextMatcher<Ch>::run(int from) {
+template <class Ch> BasicTextMatcher<Ch>::~BasicTextMatcher() = default;
+
+template <class Ch> int TextMatcherCore<Ch>::run(int from) {
   state.startOperation(memoThreshold);
-  if (text.size() > static_cast<size_t>(INT_MAX - 2)) {  // offsets are ints
+  if (text.size() > patternlimits::kMaxTextLength) {
     state.limitHit = true;
     return -1;
   }
@@ -124,71 +128,83 @@ template <class Ch> int BasicTextMatcher<Ch>::run(int from) {
 }
 
 template <class Ch> bool BasicTextMatcher<Ch>::matchesWhole() {
-  state.mode = 1;
-  hasMatched = false;
-  state.clearGroups();
-  int r = run(0);
-  return r >= 0 && r == static_cast<int>(text.size());
+  TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
+  c.state.mode = MatchMode::Whole;
+  c.hasMatched = false;
+  c.state.clearGroups();
+  int r = c.run(0);
+  return r >= 0 && r == static_cast<int>(c.text.size());
 }
 
 template <class Ch> bool BasicTextMatcher<Ch>::findFirst() {
-  state.mode = 0;
-  state.clearGroups();
-  state.groupEnds[0] = run(0);
-  if (state.groupEnds[0] < 0) return false;
-  hasMatched = true;
+  TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
+  c.state.mode = MatchMode::Search;
+  c.state.clearGroups();
+  c.state.groupEnds[0] = c.run(0);
+  if (c.state.groupEnds[0] < 0) return false;
+  c.hasMatched = true;
   return true;
 }
 
 template <class Ch> bool BasicTextMatcher<Ch>::findNext() {
-  if (!hasMatched) return findFirst();
+  TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
+  if (!c.hasMatched) return findFirst();
+  MatchState<Ch>& state = c.state;
   int s = state.groupStarts[0];
   int e = state.groupEnds[0];
   if (s == e) e = e + 1;  // step over an empty match
   // After the end was reached the start stays past it, so every further
   // call fails instead of searching from a negative offset.
   if (e < 0) e = s;
-  state.mode = 0;
+  state.mode = MatchMode::Search;
   state.clearGroups();
   state.groupStarts[0] = e;
-  if (e >= static_cast<int>(text.size())) return false;
+  if (e >= static_cast<int>(c.text.size())) return false;
   state.searchStart = e;
-  state.groupEnds[0] = run(e);
+  state.groupEnds[0] = c.run(e);
   return state.groupEnds[0] >= 0;
 }
 
 template <class Ch> void BasicTextMatcher<Ch>::reset() {
-  state.clearGroups();
-  hasMatched = false;
+  TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
+  c.state.clearGroups();
+  c.hasMatched = false;
 }
 
+// Everything else an operation reads is set up by the operation itself:
+// the budget, the memo and the limit flag when it starts, the repetition
+// counters of a repeated group by its prologue.
 template <class Ch> void BasicTextMatcher<Ch>::setText(const String& t) {
-  text = t;
+  TextMatcherCore<Ch>::of(*this).text = t;
   reset();
 }
 
 template <class Ch> typename BasicTextMatcher<Ch>::String BasicTextMatcher<Ch>::groupText(int i) const {
-  if (i < 0 || i >= state.groupCount) return String();
-  int gs = state.groupStarts[i], ge = state.groupEnds[i];
-  if (gs < 0 || ge < 0 || ge < gs || static_cast<size_t>(ge) > text.size()) return String();
-  return text.substr(static_cast<size_t>(gs), static_cast<size_t>(ge - gs));
+  const TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
+  if (i < 0 || i >= c.state.groupCount) return String();
+  int gs = c.state.groupStarts[i], ge = c.state.groupEnds[i];
+  if (gs < 0 || ge < 0 || ge < gs || static_cast<size_t>(ge) > c.text.size()) return String();
+  return c.text.substr(static_cast<size_t>(gs), static_cast<size_t>(ge - gs));
 }
 
 template <class Ch> int BasicTextMatcher<Ch>::groupStart(int i) const {
+  const MatchState<Ch>& state = TextMatcherCore<Ch>::of(*this).state;
   if (i < 0 || i >= state.groupCount) return -1;
   return state.groupStarts[i];
 }
 
 template <class Ch> int BasicTextMatcher<Ch>::groupEnd(int i) const {
+  const MatchState<Ch>& state = TextMatcherCore<Ch>::of(*this).state;
   if (i < 0 || i >= state.groupCount) return -1;
   return state.groupEnds[i];
 }
 
 template <class Ch>
 std::vector<typename BasicTextMatcher<Ch>::String> BasicTextMatcher<Ch>::groupTexts(bool includeWholeMatch) const {
+  const int groups = TextMatcherCore<Ch>::of(*this).state.groupCount;
   std::vector<String> out;
-  out.reserve(static_cast<size_t>(state.groupCount));
-  for (int i = includeWholeMatch ? 0 : 1; i < state.groupCount; ++i) out.push_back(groupText(i));
+  out.reserve(static_cast<size_t>(groups));
+  for (int i = includeWholeMatch ? 0 : 1; i < groups; ++i) out.push_back(groupText(i));
   return out;
 }
 
@@ -226,5 +242,17 @@ typename BasicTextMatcher<Ch>::String BasicTextMatcher<Ch>::expandGroups(const S
   return out;
 }
 
+template <class Ch> bool BasicTextMatcher<Ch>::limitHit() const { return TextMatcherCore<Ch>::of(*this).state.limitHit; }
+
+template <class Ch> const typename BasicTextMatcher<Ch>::String& BasicTextMatcher<Ch>::getText() const {
+  return TextMatcherCore<Ch>::of(*this).text;
+}
+
+template <class Ch> void BasicTextMatcher<Ch>::setMemoThreshold(long long steps) {
+  TextMatcherCore<Ch>::of(*this).memoThreshold = steps;
+}
+
 template class BasicTextMatcher<char>;
 template class BasicTextMatcher<wchar_t>;
+template class TextMatcherCore<char>;
+template class TextMatcherCore<wchar_t>;

@@ -1,5 +1,6 @@
-// The debug print of the node graph (narrow variant), and the instances of
-// every node template for both variants.
+// The debug print of the node graph (narrow variant), and the one instance
+// of every node template for both variants.
+#include "pattern/CompiledPattern.h"
 #include "pattern/Nodes.h"
 
 #include <cstdio>
@@ -41,28 +42,23 @@ FWPATTERN_PLAIN_DUMP(NFAEndOfLineNodeT, "NFAEndOfLineNode")
 FWPATTERN_PLAIN_DUMP(NFAStartOfInputNodeT, "NFAStartOfInputNode")
 FWPATTERN_PLAIN_DUMP(NFAEndOfMatchNodeT, "NFAEndOfMatchNode")
 
-#define FWPATTERN_CHAR_DUMP(Template, Name)                                                          \
-  template <class Ch> void Template<Ch>::dumpNode(int indent) const {                                \
-    if constexpr (narrow<Ch>()) {                                                                    \
-      printf("%*c%s(0x%02X)\n", 2 * indent, ' ', typeName(Name).c_str(),                            \
-             static_cast<unsigned>(static_cast<unsigned char>(ch)));                                 \
-      this->dumpNext(indent);                                                                        \
-    }                                                                                                \
-  }
-FWPATTERN_CHAR_DUMP(NFACharNodeT, "NFACharNode")
-FWPATTERN_CHAR_DUMP(NFACICharNodeT, "NFACICharNode")
-
-template <class Ch> void NFAClassNodeT<Ch>::dumpNode(int indent) const {
+template <class Ch, CharKind K> void NFAOneCharNodeT<Ch, K>::dumpNode(int indent) const {
   if constexpr (narrow<Ch>()) {
-    printf("%*c%s(%d vals, inv=%s)\n", 2 * indent, ' ', typeName("NFAClassNode").c_str(), members.size(),
-           yesNo(inverse));
+    const char* name = K == CharKind::Char ? "NFACharNode" : "NFACICharNode";
+    printf("%*c%s(0x%02X)\n", 2 * indent, ' ', typeName(name).c_str(),
+           static_cast<unsigned>(static_cast<unsigned char>(ch)));
     this->dumpNext(indent);
   }
 }
 
 // The case-insensitive class prints no line of its own.
-template <class Ch> void NFACIClassNodeT<Ch>::dumpNode(int indent) const {
-  if constexpr (narrow<Ch>()) this->dumpNext(indent);
+template <class Ch, CharKind K> void NFACharSetNodeT<Ch, K>::dumpNode(int indent) const {
+  if constexpr (narrow<Ch>()) {
+    if (K == CharKind::Class)
+      printf("%*c%s(%d vals, inv=%s)\n", 2 * indent, ' ', typeName("NFAClassNode").c_str(), members.size(),
+             yesNo(inverse));
+    this->dumpNext(indent);
+  }
 }
 
 #define FWPATTERN_QUOTE_DUMP(Template, Name)                                                  \
@@ -146,7 +142,9 @@ FWPATTERN_INDEX_DUMP(NFAReferenceNodeT, "NFAReferenceNode")
 // The loop's inner chain leads back to the loop, so it is not followed.
 template <class Ch> void NFAGroupLoopNodeT<Ch>::dumpNode(int indent) const {
   if constexpr (narrow<Ch>()) {
-    const char* type = loopType == 1 ? "reluctant" : loopType == 2 ? "possessive" : "greedy";
+    const char* type = loopType == Repetition::Lazy ? "reluctant"
+                       : loopType == Repetition::Possessive ? "possessive"
+                                                            : "greedy";
     printf("%*c%s(gi=%d, min=%d, max=%d, type=%s)\n", 2 * indent, ' ', typeName("NFAGroupLoopNode").c_str(),
            groupIndex, min, max, type);
     this->dumpNext(indent);
@@ -155,10 +153,10 @@ template <class Ch> void NFAGroupLoopNodeT<Ch>::dumpNode(int indent) const {
 
 #define FWPATTERN_NODES(Ch)                       \
   template class NFANodeT<Ch>;                    \
-  template class NFACharNodeT<Ch>;                \
-  template class NFACICharNodeT<Ch>;              \
-  template class NFAClassNodeT<Ch>;               \
-  template class NFACIClassNodeT<Ch>;             \
+  template class NFAOneCharNodeT<Ch, CharKind::Char>;    \
+  template class NFAOneCharNodeT<Ch, CharKind::CIChar>;  \
+  template class NFACharSetNodeT<Ch, CharKind::Class>;   \
+  template class NFACharSetNodeT<Ch, CharKind::CIClass>; \
   template class NFAQuoteNodeT<Ch>;               \
   template class NFACIQuoteNodeT<Ch>;             \
   template class NFAStartNodeT<Ch>;               \
