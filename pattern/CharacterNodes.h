@@ -29,18 +29,43 @@ template <class Ch, CharKind K, class Node> class NFASingleCharNodeT : public NF
 };
 
 // NFACharNode compares the character with ch; NFACICharNode compares it
-// lower-cased with ch, which is stored lower-cased.
+// lower-cased with ch, which is stored lower-cased. Plain characters linked
+// one after the other ("HBA Instance") are compared in one visit of the
+// first: a run has no choice to go back to, so nothing is lost.
 template <class Ch, CharKind K> class NFAOneCharNodeT : public NFASingleCharNodeT<Ch, K, NFAOneCharNodeT<Ch, K>> {
   static_assert(K == CharKind::Char || K == CharKind::CIChar, "a plain or a case-insensitive character");
+  using Base = NFASingleCharNodeT<Ch, K, NFAOneCharNodeT>;
 
  public:
-  explicit NFAOneCharNodeT(Ch c)
-      : NFASingleCharNodeT<Ch, K, NFAOneCharNodeT>(K == CharKind::Char ? NodeKind::Char : NodeKind::CIChar), ch(c) {}
+  explicit NFAOneCharNodeT(Ch c) : Base(K == CharKind::Char ? NodeKind::Char : NodeKind::CIChar), ch(c) {}
+  int match(MatchState<Ch>& m, int pos) const override {
+    if constexpr (K == CharKind::Char)
+      if (runLength > 1) return matchRun(m, pos);
+    return Base::match(m, pos);
+  }
+  // The run from here on; the nodes are prepared last to first, so the
+  // next one already knows its own.
+  void prepare() override {
+    if constexpr (K == CharKind::Char) {
+      const NFANodeT<Ch>* n = this->next;
+      if (n && n->kind == NodeKind::Char) runLength = 1 + static_cast<const NFAOneCharNodeT*>(n)->runLength;
+    }
+  }
   CharTest<Ch> test() const { return CharTest<Ch>::character(K, ch); }
   Ch ch;
+  int runLength = 1;  // plain characters linked from here on, this one included
 
  protected:
   void dumpNode(int indent) const override;
+
+ private:
+  int matchRun(MatchState<Ch>& m, int pos) const {
+    if (runLength > m.len - pos) return -1;
+    const NFANodeT<Ch>* n = this;
+    for (int k = 0; k < runLength; ++k, n = n->next)
+      if (m.s[pos + k] != static_cast<const NFAOneCharNodeT*>(n)->ch) return -1;
+    return n->go(m, pos + runLength);
+  }
 };
 
 // NFAClassNode matches a character whose membership differs from inverse;

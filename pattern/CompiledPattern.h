@@ -11,6 +11,8 @@
 #include "pattern/NodeBase.h"
 #include "pattern/Pattern.h"
 
+template <class Ch> class NFAStartNodeT;
+
 template <class Ch> class CompiledPattern final : public BasicPattern<Ch> {
  public:
   using String = std::basic_string<Ch>;
@@ -43,7 +45,7 @@ template <class Ch> class CompiledPattern final : public BasicPattern<Ch> {
 
   const String text;
   const unsigned long flags;  // as passed to compile()
-  Node* head = nullptr;
+  NFAStartNodeT<Ch>* head = nullptr;  // the search driver
   int groupCount = 1;          // index 0 is the whole match
   int nonCaptureCount = 0;     // N: the non-capturing groups have indexes -1 .. -N
   int memoNodes = 0;           // node count when failures may be remembered, else 0

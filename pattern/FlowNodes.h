@@ -81,6 +81,13 @@ template <class Ch> class NFAStartNodeT : public NFANodeT<Ch> {
     if (r < 0) m.groupStarts[0] = -1;
     return r;
   }
+  // In whole-text mode: true, with the groups as match() would leave them,
+  // when the first character of the text cannot start a match.
+  bool refusesWholeText(MatchState<Ch>& m) const {
+    if (!first.needsCharacter() || first.allows(m, 0)) return false;
+    m.groupStarts[0] = 0;
+    return true;
+  }
 
  protected:
   void dumpNode(int indent) const override;

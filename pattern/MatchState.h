@@ -33,8 +33,7 @@ template <class Ch> struct MatchState {
 
   long long steps = 0;
   long long stepBudget = patternlimits::kStepBudget;
-  uintptr_t stackBase = 0;
-  uintptr_t stackLimit = patternlimits::kStackBudget;
+  uintptr_t stackFloor = 0;  // the lowest frame address a visit may have
   bool limitHit = false;
 
   // Failure memo: one bit per (node, position) that is known to fail in this
@@ -62,7 +61,7 @@ template <class Ch> struct MatchState {
   // has stopped the operation, after which every further visit is refused.
   bool stackRoom() {
     uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-    if (stackBase > here && stackBase - here > stackLimit) return stop();
+    if (here < stackFloor) return stop();
     return true;
   }
 

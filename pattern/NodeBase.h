@@ -74,11 +74,12 @@ template <class Ch> class NFANodeT {
       default: return false;
     }
   }
-  // Only the search driver and the repetitions look at their neighbours.
+  // Only the search driver, the repetitions and plain characters look at
+  // their neighbours.
   bool needsPrepare() const {
     switch (kind) {
       case NodeKind::Start: case NodeKind::GreedyQuantifier: case NodeKind::LazyQuantifier:
-      case NodeKind::PossessiveQuantifier: return true;
+      case NodeKind::PossessiveQuantifier: case NodeKind::Char: return true;
       default: return false;
     }
   }
@@ -94,7 +95,8 @@ template <class Ch> class NFANodeT {
   virtual int match(State& m, int pos) const = 0;
   virtual bool isGroupHead() const { return false; }
   virtual bool isStartOfInput() const { return false; }
-  // Run once the graph is linked: lets nodes look at their neighbours.
+  // Run once the graph is linked, on the nodes from the last made to the
+  // first: lets nodes look at their neighbours.
   virtual void prepare() {}
   // When the node matches exactly one character, the one *test accepts.
   virtual bool singleChar(CharTest<Ch>* test) const {

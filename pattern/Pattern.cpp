@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "pattern/CompiledPattern.h"
-#include "pattern/NodeBase.h"
+#include "pattern/FlowNodes.h"
 #include "pattern/TextMatcherCore.h"
 
 template <class Ch> BasicPattern<Ch>::~BasicPattern() = default;

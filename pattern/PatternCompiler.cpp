@@ -20,7 +20,7 @@ template <class Ch> BasicPattern<Ch>* BasicPattern<Ch>::compile(const String& so
   }
   CompiledPattern<Ch>* p = new CompiledPattern<Ch>(source, f);
   p->nodes.reserve(std::min<size_t>(2 * source.size() + 8, 4096));
-  Node* start = p->template make<NFAStartNodeT<Ch>>();
+  NFAStartNodeT<Ch>* start = p->template make<NFAStartNodeT<Ch>>();
   Node* first = nullptr;
   Node* last = nullptr;
   if (f & LITERAL_TEXT) {  // no character is special
@@ -38,8 +38,9 @@ template <class Ch> BasicPattern<Ch>* BasicPattern<Ch>::compile(const String& so
   start->next = first;
   last->next = end;
   p->head = start;
-  for (Node* n : p->nodes)
-    if (n->needsPrepare()) n->prepare();
+  // Last to first: a node's successor is always made after it.
+  for (size_t i = p->nodes.size(); i-- > 0;)
+    if (p->nodes[i]->needsPrepare()) p->nodes[i]->prepare();
   for (size_t i = 0; i < p->nodes.size(); ++i) p->nodes[i]->id = static_cast<int>(i);
   if (failuresMayBeRemembered(p->nodes)) p->memoNodes = static_cast<int>(p->nodes.size());
   return p;

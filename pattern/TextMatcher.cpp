@@ -5,7 +5,7 @@
 
 #include <climits>
 
-#include "pattern/NodeBase.h"
+#include "pattern/FlowNodes.h"
 #include "pattern/Pattern.h"
 #include "pattern/TextMatcherCore.h"
 
@@ -28,7 +28,8 @@ uintptr_t stackLowEnd() {
   return low;
 }
 
-// How deep the match recursion may go from the frame at here.
+// How deep the match recursion may go from the frame at here (never more
+// than here holds).
 uintptr_t stackLimitFrom(uintptr_t here) {
   uintptr_t limit = patternlimits::kStackBudget;
   uintptr_t low = stackLowEnd();
@@ -115,9 +116,12 @@ template <class Ch> int TextMatcherCore<Ch>::run(int from) {
   }
   state.s = text.data();
   state.len = static_cast<int>(text.size());
-  state.stackBase = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-  state.stackLimit = stackLimitFrom(state.stackBase);
-  int r = pattern->head->match(state, from);
+  // Whole-text mode on a text whose first character the pattern cannot
+  // start with fails before any visit (and any stack set-up).
+  if (state.wholeMode() && pattern->head->refusesWholeText(state)) return -1;
+  uintptr_t base = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+  state.stackFloor = base - stackLimitFrom(base);
+  int r = pattern->head->NFAStartNodeT<Ch>::match(state, from);
   state.failed = nullptr;
   if (state.limitHit) {
     state.groupStarts[0] = -1;
