@@ -9,6 +9,7 @@
 #include <pcre2.h>
 
 #include "pattern/Pattern.h"
+#include "pattern/Utf8.h"
 
 namespace bench {
 
@@ -85,12 +86,24 @@ class FwpackEngine : public Engine {
   }
 };
 
+// setText, matchesWhole, groupTexts(false) per line.
+class FwpackLineMatcher : public LineMatcher {
+ public:
+  explicit FwpackLineMatcher(Pattern* p) : matcher_(p->makeMatcher(std::string())) {}
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
+    matcher_->setText(s);
+    bool ok = matcher_->matchesWhole();
+    if (ok) g = matcher_->groupTexts(false);
+    return ok;
+  }
+
+ private:
+  std::unique_ptr<TextMatcher> matcher_;
+};
+
 class FwpackCompiled : public CompiledPattern {
  public:
   explicit FwpackCompiled(Pattern* p) : pattern_(p) {}
-  ~FwpackCompiled() override { delete pattern_; }
-  FwpackCompiled(const FwpackCompiled&) = delete;
-  FwpackCompiled& operator=(const FwpackCompiled&) = delete;
   bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
     TextMatcher* matcher = pattern_->makeMatcher(s);
     bool ok = matcher != nullptr && matcher->matchesWhole();
@@ -98,9 +111,12 @@ class FwpackCompiled : public CompiledPattern {
     delete matcher;
     return ok;
   }
+  std::unique_ptr<LineMatcher> MakeLineMatcher() override {
+    return std::make_unique<FwpackLineMatcher>(pattern_.get());
+  }
 
  private:
-  Pattern* pattern_;
+  std::unique_ptr<Pattern> pattern_;
 };
 
 std::unique_ptr<CompiledPattern> FwpackEngine::Compile(const std::string& p, unsigned long f) {
@@ -119,8 +135,11 @@ std::basic_regex<Ch> StdRegex(const std::basic_string<Ch>& p, unsigned long f) {
 }
 
 template <class Ch>
-bool StdWhole(const std::basic_regex<Ch>& re, const std::basic_string<Ch>& s, std::vector<std::basic_string<Ch>>* g) {
-  std::match_results<typename std::basic_string<Ch>::const_iterator> m;
+using StdMatch = std::match_results<typename std::basic_string<Ch>::const_iterator>;
+
+template <class Ch>
+bool StdWhole(const std::basic_regex<Ch>& re, const std::basic_string<Ch>& s, std::vector<std::basic_string<Ch>>* g,
+              StdMatch<Ch>& m) {
   if (!std::regex_match(s, m, re)) return false;
   if (g != nullptr) {
     g->clear();
@@ -128,6 +147,29 @@ bool StdWhole(const std::basic_regex<Ch>& re, const std::basic_string<Ch>& s, st
   }
   return true;
 }
+
+template <class Ch>
+bool StdWhole(const std::basic_regex<Ch>& re, const std::basic_string<Ch>& s, std::vector<std::basic_string<Ch>>* g) {
+  StdMatch<Ch> m;
+  return StdWhole(re, s, g, m);
+}
+
+// One match_results for every line.
+class StdLineMatcher : public LineMatcher {
+ public:
+  explicit StdLineMatcher(const std::regex& re) : re_(re) {}
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
+    try {
+      return StdWhole(re_, s, &g, m_);
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+
+ private:
+  const std::regex& re_;
+  StdMatch<char> m_;
+};
 
 class StdCompiled : public CompiledPattern {
  public:
@@ -139,6 +181,7 @@ class StdCompiled : public CompiledPattern {
       return false;
     }
   }
+  std::unique_ptr<LineMatcher> MakeLineMatcher() override { return std::make_unique<StdLineMatcher>(re_); }
 
  private:
   std::regex re_;
@@ -194,9 +237,8 @@ uint32_t Pcre2Options(unsigned long f) {
   return o;
 }
 
-// One match of a compiled 8-bit pattern with its own match data.
-bool Pcre2Match8(pcre2_code_8* code, const std::string& s, std::vector<std::string>* g) {
-  pcre2_match_data_8* md = pcre2_match_data_create_from_pattern_8(code, nullptr);
+// One match of a compiled 8-bit pattern with the match data md.
+bool Pcre2Match8(pcre2_code_8* code, pcre2_match_data_8* md, const std::string& s, std::vector<std::string>* g) {
   bool ok = md != nullptr &&
             pcre2_match_8(code, reinterpret_cast<PCRE2_SPTR8>(s.data()), s.size(), 0, 0, md, nullptr) > 0;
   if (ok && g != nullptr) {
@@ -212,6 +254,13 @@ bool Pcre2Match8(pcre2_code_8* code, const std::string& s, std::vector<std::stri
         g->emplace_back();
     }
   }
+  return ok;
+}
+
+// The same with match data of its own.
+bool Pcre2Match8(pcre2_code_8* code, const std::string& s, std::vector<std::string>* g) {
+  pcre2_match_data_8* md = pcre2_match_data_create_from_pattern_8(code, nullptr);
+  bool ok = Pcre2Match8(code, md, s, g);
   pcre2_match_data_free_8(md);
   return ok;
 }
@@ -225,6 +274,23 @@ pcre2_code_8* Pcre2Compile8(const std::string& p, unsigned long f, bool jit) {
   return code;
 }
 
+// One match data for every line.
+class Pcre2LineMatcher : public LineMatcher {
+ public:
+  explicit Pcre2LineMatcher(pcre2_code_8* code)
+      : code_(code), md_(pcre2_match_data_create_from_pattern_8(code, nullptr)) {}
+  ~Pcre2LineMatcher() override { pcre2_match_data_free_8(md_); }
+  Pcre2LineMatcher(const Pcre2LineMatcher&) = delete;
+  Pcre2LineMatcher& operator=(const Pcre2LineMatcher&) = delete;
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
+    return Pcre2Match8(code_, md_, s, &g);
+  }
+
+ private:
+  pcre2_code_8* code_;
+  pcre2_match_data_8* md_;
+};
+
 class Pcre2Compiled : public CompiledPattern {
  public:
   explicit Pcre2Compiled(pcre2_code_8* code) : code_(code) {}
@@ -232,6 +298,7 @@ class Pcre2Compiled : public CompiledPattern {
   Pcre2Compiled(const Pcre2Compiled&) = delete;
   Pcre2Compiled& operator=(const Pcre2Compiled&) = delete;
   bool WholeGroups(const std::string& s, std::vector<std::string>& g) override { return Pcre2Match8(code_, s, &g); }
+  std::unique_ptr<LineMatcher> MakeLineMatcher() override { return std::make_unique<Pcre2LineMatcher>(code_); }
 
  private:
   pcre2_code_8* code_;
@@ -306,43 +373,9 @@ class Pcre2Engine : public Engine {
 
 // RE2 reads UTF-8 only, so wide text is encoded on the way in and the groups
 // decoded on the way out; that is part of what using it would cost.
-std::string ToUtf8(const std::wstring& w) {
-  std::string out;
-  out.reserve(w.size());
-  for (wchar_t wc : w) {
-    uint32_t c = static_cast<uint32_t>(wc);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | ((c >> 18) & 0x07));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 std::wstring FromUtf8(const char* p, size_t n) {
   std::wstring out;
-  out.reserve(n);
-  size_t i = 0;
-  while (i < n) {
-    unsigned char b = static_cast<unsigned char>(p[i]);
-    uint32_t c = b;
-    size_t extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-    if (extra > 0) c = b & (0x3F >> extra);
-    ++i;
-    for (size_t k = 0; k < extra && i < n; ++k, ++i) c = (c << 6) | (static_cast<unsigned char>(p[i]) & 0x3F);
-    out += static_cast<wchar_t>(c);
-  }
+  fromUtf8(std::string(p, n), &out);
   return out;
 }
 
@@ -362,8 +395,8 @@ bool Re2Whole(const RE2& re, const std::string& s, std::vector<re2::StringPiece>
   return re.Match(s, 0, s.size(), RE2::ANCHOR_BOTH, sub->data(), static_cast<int>(sub->size()));
 }
 
-bool Re2Groups(const RE2& re, const std::string& s, std::vector<std::string>& g) {
-  std::vector<re2::StringPiece> sub;
+bool Re2Groups(const RE2& re, const std::string& s, std::vector<std::string>& g,
+               std::vector<re2::StringPiece>& sub) {
   if (!Re2Whole(re, s, &sub)) return false;
   g.clear();
   for (size_t i = 1; i < sub.size(); ++i)
@@ -371,10 +404,27 @@ bool Re2Groups(const RE2& re, const std::string& s, std::vector<std::string>& g)
   return true;
 }
 
+bool Re2Groups(const RE2& re, const std::string& s, std::vector<std::string>& g) {
+  std::vector<re2::StringPiece> sub;
+  return Re2Groups(re, s, g, sub);
+}
+
+// One group array for every line.
+class Re2LineMatcher : public LineMatcher {
+ public:
+  explicit Re2LineMatcher(const RE2& re) : re_(re) {}
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override { return Re2Groups(re_, s, g, sub_); }
+
+ private:
+  const RE2& re_;
+  std::vector<re2::StringPiece> sub_;
+};
+
 class Re2Compiled : public CompiledPattern {
  public:
   explicit Re2Compiled(std::unique_ptr<RE2> re) : re_(std::move(re)) {}
   bool WholeGroups(const std::string& s, std::vector<std::string>& g) override { return Re2Groups(*re_, s, g); }
+  std::unique_ptr<LineMatcher> MakeLineMatcher() override { return std::make_unique<Re2LineMatcher>(*re_); }
 
  private:
   std::unique_ptr<RE2> re_;
@@ -391,9 +441,9 @@ class Re2Engine : public Engine {
   }
   bool WholeGroups(const std::wstring& p, unsigned long f, const std::wstring& s,
                    std::vector<std::wstring>& g) override {
-    std::string s8 = ToUtf8(s);
+    std::string s8 = toUtf8(s);
     std::vector<re2::StringPiece> sub;
-    if (!Whole(ToUtf8(p), f, s8, &sub)) return false;
+    if (!Whole(toUtf8(p), f, s8, &sub)) return false;
     g.clear();
     for (size_t i = 1; i < sub.size(); ++i)
       g.push_back(sub[i].data() != nullptr ? FromUtf8(sub[i].data(), sub[i].size()) : std::wstring());
@@ -403,7 +453,7 @@ class Re2Engine : public Engine {
     return Whole(p, f, s, nullptr);
   }
   bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
-    return Whole(ToUtf8(p), f, ToUtf8(s), nullptr);
+    return Whole(toUtf8(p), f, toUtf8(s), nullptr);
   }
   std::unique_ptr<CompiledPattern> Compile(const std::string& p, unsigned long f) override {
     std::unique_ptr<RE2> re = Re2Compile(p, f);
@@ -431,9 +481,11 @@ boost::basic_regex<Ch> BoostRegex(const std::basic_string<Ch>& p, unsigned long 
 }
 
 template <class Ch>
+using BoostMatch = boost::match_results<typename std::basic_string<Ch>::const_iterator>;
+
+template <class Ch>
 bool BoostWhole(const boost::basic_regex<Ch>& re, const std::basic_string<Ch>& s,
-                std::vector<std::basic_string<Ch>>* g) {
-  boost::match_results<typename std::basic_string<Ch>::const_iterator> m;
+                std::vector<std::basic_string<Ch>>* g, BoostMatch<Ch>& m) {
   if (!boost::regex_match(s, m, re)) return false;
   if (g != nullptr) {
     g->clear();
@@ -441,6 +493,30 @@ bool BoostWhole(const boost::basic_regex<Ch>& re, const std::basic_string<Ch>& s
   }
   return true;
 }
+
+template <class Ch>
+bool BoostWhole(const boost::basic_regex<Ch>& re, const std::basic_string<Ch>& s,
+                std::vector<std::basic_string<Ch>>* g) {
+  BoostMatch<Ch> m;
+  return BoostWhole(re, s, g, m);
+}
+
+// One match_results for every line.
+class BoostLineMatcher : public LineMatcher {
+ public:
+  explicit BoostLineMatcher(const boost::regex& re) : re_(re) {}
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
+    try {
+      return BoostWhole(re_, s, &g, m_);
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+
+ private:
+  const boost::regex& re_;
+  BoostMatch<char> m_;
+};
 
 class BoostCompiled : public CompiledPattern {
  public:
@@ -452,6 +528,7 @@ class BoostCompiled : public CompiledPattern {
       return false;
     }
   }
+  std::unique_ptr<LineMatcher> MakeLineMatcher() override { return std::make_unique<BoostLineMatcher>(re_); }
 
  private:
   boost::regex re_;
