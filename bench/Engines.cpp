@@ -1,3 +1,5 @@
+// The engines the benchmark compares (fwpack, std::regex, PCRE2 with and without
+// JIT, RE2, Boost.Regex), each behind the same Engine interface.
 #include "bench/Engines.h"
 
 #include <boost/regex.hpp>

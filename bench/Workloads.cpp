@@ -1,3 +1,5 @@
+// The component's parsing workloads over the Engine interface, and the
+// generated inputs with their expected results.
 #include "bench/Workloads.h"
 
 #include <cstdarg>
