@@ -127,22 +127,54 @@ std::unique_ptr<CompiledPattern> FwpackEngine::Compile(const std::string& p, uns
   return std::make_unique<FwpackCompiled>(pattern);
 }
 
-// ---- std::regex -----------------------------------------------------------
+// ---- std::regex and Boost.Regex -------------------------------------------
 
-template <class Ch>
-std::basic_regex<Ch> StdRegex(const std::basic_string<Ch>& p, unsigned long f) {
-  auto syntax = std::regex_constants::ECMAScript;
-  if (f & IGNORE_CASE) syntax |= std::regex_constants::icase;
-  return std::basic_regex<Ch>((f & DOT_ALL) ? DotAllAsClassT(p) : p, syntax);
-}
+// The two share one interface (a regex object, match_results, regex_match),
+// so one engine template serves both; Lib says how each builds its regex.
+struct StdLib {
+  static constexpr const char* kName = "std::regex";
+  template <class Ch> using Regex = std::basic_regex<Ch>;
+  template <class Ch> using Results = std::match_results<typename std::basic_string<Ch>::const_iterator>;
 
-template <class Ch>
-using StdMatch = std::match_results<typename std::basic_string<Ch>::const_iterator>;
+  // ECMAScript has no dot-all switch, so the dots are rewritten. The
+  // workload patterns have no anchors, so LINE_ANCHORS needs no mapping.
+  template <class Ch> static Regex<Ch> Build(const std::basic_string<Ch>& p, unsigned long f) {
+    auto syntax = std::regex_constants::ECMAScript;
+    if (f & IGNORE_CASE) syntax |= std::regex_constants::icase;
+    return Regex<Ch>((f & DOT_ALL) ? DotAllAsClassT(p) : p, syntax);
+  }
+  template <class Ch> static bool Whole(const std::basic_string<Ch>& s, Results<Ch>& m, const Regex<Ch>& re) {
+    return std::regex_match(s, m, re);
+  }
+};
 
-template <class Ch>
-bool StdWhole(const std::basic_regex<Ch>& re, const std::basic_string<Ch>& s, std::vector<std::basic_string<Ch>>* g,
-              StdMatch<Ch>& m) {
-  if (!std::regex_match(s, m, re)) return false;
+struct BoostLib {
+  static constexpr const char* kName = "Boost.Regex";
+  template <class Ch> using Regex = boost::basic_regex<Ch>;
+  template <class Ch> using Results = boost::match_results<typename std::basic_string<Ch>::const_iterator>;
+
+  template <class Ch> static Regex<Ch> Build(const std::basic_string<Ch>& p, unsigned long f) {
+    boost::regex_constants::syntax_option_type syntax = boost::regex_constants::perl;
+    if (f & IGNORE_CASE) syntax |= boost::regex_constants::icase;
+    syntax |= (f & DOT_ALL) ? boost::regex_constants::mod_s : boost::regex_constants::no_mod_s;
+    if (!(f & LINE_ANCHORS)) syntax |= boost::regex_constants::no_mod_m;
+    return Regex<Ch>(p, syntax);
+  }
+  template <class Ch> static bool Whole(const std::basic_string<Ch>& s, Results<Ch>& m, const Regex<Ch>& re) {
+    return boost::regex_match(s, m, re);
+  }
+};
+
+// A whole-text match with the match results m; a bad pattern or a too
+// complex match (both thrown) is no match.
+template <class Lib, class Ch>
+bool LibWhole(const typename Lib::template Regex<Ch>& re, const std::basic_string<Ch>& s,
+              std::vector<std::basic_string<Ch>>* g, typename Lib::template Results<Ch>& m) {
+  try {
+    if (!Lib::Whole(s, m, re)) return false;
+  } catch (const std::exception&) {
+    return false;
+  }
   if (g != nullptr) {
     g->clear();
     for (size_t i = 1; i < m.size(); ++i) g->push_back(m[i].matched ? m[i].str() : std::basic_string<Ch>());
@@ -150,48 +182,39 @@ bool StdWhole(const std::basic_regex<Ch>& re, const std::basic_string<Ch>& s, st
   return true;
 }
 
-template <class Ch>
-bool StdWhole(const std::basic_regex<Ch>& re, const std::basic_string<Ch>& s, std::vector<std::basic_string<Ch>>* g) {
-  StdMatch<Ch> m;
-  return StdWhole(re, s, g, m);
+template <class Lib, class Ch>
+bool LibWhole(const typename Lib::template Regex<Ch>& re, const std::basic_string<Ch>& s,
+              std::vector<std::basic_string<Ch>>* g) {
+  typename Lib::template Results<Ch> m;
+  return LibWhole<Lib>(re, s, g, m);
 }
 
 // One match_results for every line.
-class StdLineMatcher : public LineMatcher {
+template <class Lib> class LibLineMatcher : public LineMatcher {
  public:
-  explicit StdLineMatcher(const std::regex& re) : re_(re) {}
+  explicit LibLineMatcher(const typename Lib::template Regex<char>& re) : re_(re) {}
   bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
-    try {
-      return StdWhole(re_, s, &g, m_);
-    } catch (const std::exception&) {
-      return false;
-    }
+    return LibWhole<Lib>(re_, s, &g, m_);
   }
 
  private:
-  const std::regex& re_;
-  StdMatch<char> m_;
+  const typename Lib::template Regex<char>& re_;
+  typename Lib::template Results<char> m_;
 };
 
-class StdCompiled : public CompiledPattern {
+template <class Lib> class LibCompiled : public CompiledPattern {
  public:
-  explicit StdCompiled(std::regex re) : re_(std::move(re)) {}
-  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
-    try {
-      return StdWhole(re_, s, &g);
-    } catch (const std::exception&) {
-      return false;
-    }
-  }
-  std::unique_ptr<LineMatcher> MakeLineMatcher() override { return std::make_unique<StdLineMatcher>(re_); }
+  explicit LibCompiled(typename Lib::template Regex<char> re) : re_(std::move(re)) {}
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override { return LibWhole<Lib>(re_, s, &g); }
+  std::unique_ptr<LineMatcher> MakeLineMatcher() override { return std::make_unique<LibLineMatcher<Lib>>(re_); }
 
  private:
-  std::regex re_;
+  typename Lib::template Regex<char> re_;
 };
 
-class StdRegexEngine : public Engine {
+template <class Lib> class LibEngine : public Engine {
  public:
-  const char* Name() const override { return "std::regex"; }
+  const char* Name() const override { return Lib::kName; }
 
   bool WholeGroups(const std::string& p, unsigned long f, const std::string& s,
                    std::vector<std::string>& g) override {
@@ -209,22 +232,20 @@ class StdRegexEngine : public Engine {
   }
   std::unique_ptr<CompiledPattern> Compile(const std::string& p, unsigned long f) override {
     try {
-      return std::make_unique<StdCompiled>(StdRegex(p, f));
+      return std::make_unique<LibCompiled<Lib>>(Lib::Build(p, f));
     } catch (const std::exception&) {
       return nullptr;
     }
   }
 
  private:
-  // ECMAScript has no dot-all switch, so the dots are rewritten. The
-  // workload patterns have no anchors, so LINE_ANCHORS needs no mapping.
   template <class Ch>
   static bool Whole(const std::basic_string<Ch>& p, unsigned long f, const std::basic_string<Ch>& s,
                     std::vector<std::basic_string<Ch>>* g) {
     try {
-      return StdWhole(StdRegex(p, f), s, g);
+      return LibWhole<Lib>(Lib::Build(p, f), s, g);
     } catch (const std::exception&) {
-      return false;  // a bad pattern or a too complex match: no match
+      return false;  // a bad pattern
     }
   }
 };
@@ -471,116 +492,13 @@ class Re2Engine : public Engine {
   }
 };
 
-// ---- Boost.Regex ----------------------------------------------------------
-
-template <class Ch>
-boost::basic_regex<Ch> BoostRegex(const std::basic_string<Ch>& p, unsigned long f) {
-  boost::regex_constants::syntax_option_type syntax = boost::regex_constants::perl;
-  if (f & IGNORE_CASE) syntax |= boost::regex_constants::icase;
-  syntax |= (f & DOT_ALL) ? boost::regex_constants::mod_s : boost::regex_constants::no_mod_s;
-  if (!(f & LINE_ANCHORS)) syntax |= boost::regex_constants::no_mod_m;
-  return boost::basic_regex<Ch>(p, syntax);
-}
-
-template <class Ch>
-using BoostMatch = boost::match_results<typename std::basic_string<Ch>::const_iterator>;
-
-template <class Ch>
-bool BoostWhole(const boost::basic_regex<Ch>& re, const std::basic_string<Ch>& s,
-                std::vector<std::basic_string<Ch>>* g, BoostMatch<Ch>& m) {
-  if (!boost::regex_match(s, m, re)) return false;
-  if (g != nullptr) {
-    g->clear();
-    for (size_t i = 1; i < m.size(); ++i) g->push_back(m[i].matched ? m[i].str() : std::basic_string<Ch>());
-  }
-  return true;
-}
-
-template <class Ch>
-bool BoostWhole(const boost::basic_regex<Ch>& re, const std::basic_string<Ch>& s,
-                std::vector<std::basic_string<Ch>>* g) {
-  BoostMatch<Ch> m;
-  return BoostWhole(re, s, g, m);
-}
-
-// One match_results for every line.
-class BoostLineMatcher : public LineMatcher {
- public:
-  explicit BoostLineMatcher(const boost::regex& re) : re_(re) {}
-  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
-    try {
-      return BoostWhole(re_, s, &g, m_);
-    } catch (const std::exception&) {
-      return false;
-    }
-  }
-
- private:
-  const boost::regex& re_;
-  BoostMatch<char> m_;
-};
-
-class BoostCompiled : public CompiledPattern {
- public:
-  explicit BoostCompiled(boost::regex re) : re_(std::move(re)) {}
-  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
-    try {
-      return BoostWhole(re_, s, &g);
-    } catch (const std::exception&) {
-      return false;
-    }
-  }
-  std::unique_ptr<LineMatcher> MakeLineMatcher() override { return std::make_unique<BoostLineMatcher>(re_); }
-
- private:
-  boost::regex re_;
-};
-
-class BoostEngine : public Engine {
- public:
-  const char* Name() const override { return "Boost.Regex"; }
-
-  bool WholeGroups(const std::string& p, unsigned long f, const std::string& s,
-                   std::vector<std::string>& g) override {
-    return Whole<char>(p, f, s, &g);
-  }
-  bool WholeGroups(const std::wstring& p, unsigned long f, const std::wstring& s,
-                   std::vector<std::wstring>& g) override {
-    return Whole<wchar_t>(p, f, s, &g);
-  }
-  bool Matches(const std::string& p, const std::string& s, unsigned long f) override {
-    return Whole<char>(p, f, s, nullptr);
-  }
-  bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
-    return Whole<wchar_t>(p, f, s, nullptr);
-  }
-  std::unique_ptr<CompiledPattern> Compile(const std::string& p, unsigned long f) override {
-    try {
-      return std::make_unique<BoostCompiled>(BoostRegex(p, f));
-    } catch (const std::exception&) {
-      return nullptr;
-    }
-  }
-
- private:
-  template <class Ch>
-  static bool Whole(const std::basic_string<Ch>& p, unsigned long f, const std::basic_string<Ch>& s,
-                    std::vector<std::basic_string<Ch>>* g) {
-    try {
-      return BoostWhole(BoostRegex(p, f), s, g);
-    } catch (const std::exception&) {
-      return false;  // a bad pattern or a too complex match: no match
-    }
-  }
-};
-
 }  // namespace
 
 std::unique_ptr<Engine> MakeFwpackEngine() { return std::make_unique<FwpackEngine>(); }
-std::unique_ptr<Engine> MakeStdRegexEngine() { return std::make_unique<StdRegexEngine>(); }
+std::unique_ptr<Engine> MakeStdRegexEngine() { return std::make_unique<LibEngine<StdLib>>(); }
 std::unique_ptr<Engine> MakePcre2Engine(bool jit) { return std::make_unique<Pcre2Engine>(jit); }
 std::unique_ptr<Engine> MakeRe2Engine() { return std::make_unique<Re2Engine>(); }
-std::unique_ptr<Engine> MakeBoostEngine() { return std::make_unique<BoostEngine>(); }
+std::unique_ptr<Engine> MakeBoostEngine() { return std::make_unique<LibEngine<BoostLib>>(); }
 
 std::vector<std::unique_ptr<Engine>> AllEngines() {
   std::vector<std::unique_ptr<Engine>> all;

@@ -11,9 +11,6 @@ template <class Ch> class NFAStartOfLineNodeT : public NFANodeT<Ch> {
     if (pos == 0 || (pos <= m.len && patternchars::isLineEnd(m.s[pos - 1]))) return this->next->go(m, pos);
     return -1;
   }
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 template <class Ch> class NFAEndOfLineNodeT : public NFANodeT<Ch> {
@@ -23,9 +20,6 @@ template <class Ch> class NFAEndOfLineNodeT : public NFANodeT<Ch> {
     if (pos >= m.len || patternchars::isLineEnd(m.s[pos])) return this->next->go(m, pos);
     return -1;
   }
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 template <class Ch> class NFAStartOfInputNodeT : public NFANodeT<Ch> {
@@ -33,9 +27,6 @@ template <class Ch> class NFAStartOfInputNodeT : public NFANodeT<Ch> {
   NFAStartOfInputNodeT() : NFANodeT<Ch>(NodeKind::StartOfInput) {}
   bool isStartOfInput() const override { return true; }
   int match(MatchState<Ch>& m, int pos) const override { return pos == 0 ? this->next->go(m, pos) : -1; }
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 // \Z (allowTerminator) also passes before a final "\n", "\r" or "\r\n";
@@ -52,9 +43,6 @@ template <class Ch> class NFAEndOfInputNodeT : public NFANodeT<Ch> {
     return -1;
   }
   bool allowTerminator;
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 // \G: where the current search began.
@@ -64,9 +52,6 @@ template <class Ch> class NFAEndOfMatchNodeT : public NFANodeT<Ch> {
   int match(MatchState<Ch>& m, int pos) const override {
     return pos == m.searchStart ? this->next->go(m, pos) : -1;
   }
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 // Letters against everything else; the end of the text always passes.
@@ -81,7 +66,4 @@ template <class Ch> class NFAWordBoundaryNodeT : public NFANodeT<Ch> {
     return this->next->go(m, pos);
   }
   bool positive;
-
- protected:
-  void dumpNode(int indent) const override;
 };

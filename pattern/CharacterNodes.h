@@ -55,9 +55,6 @@ template <class Ch, CharKind K> class NFAOneCharNodeT : public NFASingleCharNode
   Ch ch;
   int runLength = 1;  // plain characters linked from here on, this one included
 
- protected:
-  void dumpNode(int indent) const override;
-
  private:
   int matchRun(MatchState<Ch>& m, int pos) const {
     if (runLength > m.len - pos) return -1;
@@ -82,9 +79,6 @@ template <class Ch, CharKind K> class NFACharSetNodeT : public NFASingleCharNode
   CharTest<Ch> test() const { return CharTest<Ch>::members(K, &members, inverse); }
   bool inverse;
   CharSetT<Ch> members;
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 template <class Ch> using NFACharNodeT = NFAOneCharNodeT<Ch, CharKind::Char>;
@@ -111,9 +105,6 @@ template <class Ch> class NFAQuoteNodeT : public NFANodeT<Ch> {
     return EntryTest<Ch>::character(CharTest<Ch>::character(CharKind::Char, literal[0]));
   }
   std::basic_string<Ch> literal;
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 template <class Ch> class NFACIQuoteNodeT : public NFAQuoteNodeT<Ch> {
@@ -127,7 +118,4 @@ template <class Ch> class NFACIQuoteNodeT : public NFAQuoteNodeT<Ch> {
       if (patternchars::lower(m.s[pos + i]) != patternchars::lower(this->literal[i])) return -1;
     return this->next->go(m, pos + n);
   }
-
- protected:
-  void dumpNode(int indent) const override;
 };

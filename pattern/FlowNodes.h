@@ -13,9 +13,6 @@ template <class Ch> class NFASubStartNodeT : public NFANodeT<Ch> {
   NFASubStartNodeT() : NFANodeT<Ch>(NodeKind::SubStart) {}
   int match(MatchState<Ch>& m, int pos) const override { return this->next->go(m, pos); }
   EntryTest<Ch> entryTest(int hops) const override { return this->entryOfNext(hops); }
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 // Without a successor it ends an inner chain: the position reached is the
@@ -28,9 +25,6 @@ template <class Ch> class NFAAcceptNodeT : public NFANodeT<Ch> {
     return this->next->go(m, pos);
   }
   EntryTest<Ch> entryTest(int hops) const override { return this->entryOfNext(hops); }
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 // The left alternative first; the right one only after every way through
@@ -51,9 +45,6 @@ template <class Ch> class NFAOrNodeT : public NFANodeT<Ch> {
   }
   NFANodeT<Ch>* left;
   NFANodeT<Ch>* right;
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 // The search driver: records the start of group 0 and, when searching,
@@ -88,9 +79,6 @@ template <class Ch> class NFAStartNodeT : public NFANodeT<Ch> {
     m.groupStarts[0] = 0;
     return true;
   }
-
- protected:
-  void dumpNode(int indent) const override;
 
  private:
   // An attempt at a position where the first character cannot match fails
@@ -132,7 +120,4 @@ template <class Ch> class NFAEndNodeT : public NFANodeT<Ch> {
     return pos;
   }
   EntryTest<Ch> entryTest(int) const override { return EntryTest<Ch>::endOfText(); }
-
- protected:
-  void dumpNode(int indent) const override;
 };

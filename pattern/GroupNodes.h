@@ -14,9 +14,6 @@ template <class Ch> class NFAGroupHeadNodeT : public NFANodeT<Ch> {
   }
   EntryTest<Ch> entryTest(int hops) const override { return this->entryOfNext(hops); }
   int groupIndex;
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 template <class Ch> class NFAGroupTailNodeT : public NFANodeT<Ch> {
@@ -25,9 +22,6 @@ template <class Ch> class NFAGroupTailNodeT : public NFANodeT<Ch> {
   int match(MatchState<Ch>& m, int pos) const override { return this->recordAndGo(m, m.groupEnds[groupIndex], pos); }
   EntryTest<Ch> entryTest(int hops) const override { return this->entryOfNext(hops); }
   int groupIndex;
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 // A group that is not set (unset, empty, group 0, or a number the pattern
@@ -48,9 +42,6 @@ template <class Ch> class NFAReferenceNodeT : public NFANodeT<Ch> {
     return this->next->go(m, pos + n);
   }
   int groupIndex;
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 // In front of a repeated group: starts its counters for this passage and
@@ -74,9 +65,6 @@ template <class Ch> class NFAGroupLoopPrologueNodeT : public NFANodeT<Ch> {
     return r;
   }
   int groupIndex;
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 // Reached first from the prologue and again from the group's tail after
@@ -149,7 +137,4 @@ template <class Ch> class NFAGroupLoopNodeT : public NFANodeT<Ch> {
   int groupIndex, min, max;
   Repetition loopType;
   NFANodeT<Ch>* inner;
-
- protected:
-  void dumpNode(int indent) const override;
 };

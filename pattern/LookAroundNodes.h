@@ -21,9 +21,6 @@ template <class Ch> class NFALookAheadNodeT : public NFANodeT<Ch> {
   }
   bool positive;
   NFANodeT<Ch>* inner;
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 // Always case-sensitive; with an empty text and positive it always passes
@@ -41,7 +38,4 @@ template <class Ch> class NFALookBehindNodeT : public NFANodeT<Ch> {
   }
   bool positive;
   std::basic_string<Ch> literal;
-
- protected:
-  void dumpNode(int indent) const override;
 };

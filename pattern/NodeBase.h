@@ -3,7 +3,6 @@
 // the repetition kinds, and the entry test (what a match from a node on
 // needs at its first position). pattern/README.md tells how a match runs.
 #include <string>
-#include <type_traits>
 
 #include "pattern/CharTest.h"
 #include "pattern/MatchState.h"
@@ -110,10 +109,6 @@ template <class Ch> class NFANodeT {
     return EntryTest<Ch>();
   }
 
-  // Debug print of this node and what follows it; narrow variant only.
-  template <class C = Ch, class = std::enable_if_t<std::is_same<C, char>::value>>
-  void dump(int indent) const { dumpNode(indent); }
-
   // A visit: refused once the operation has hit a limit. With the memo on,
   // a node that failed at a position is not tried there again.
   int go(State& m, int pos) const {
@@ -144,12 +139,6 @@ template <class Ch> class NFANodeT {
     int r = next->go(m, pos);
     if (r == -1) slot = saved;
     return r;
-  }
-
-  virtual void dumpNode(int indent) const;
-  void dumpNext(int indent) const { dumpChain(next, indent); }
-  static void dumpChain(const NFANodeT* n, int indent) {
-    if (n) n->dumpNode(indent);
   }
 
  private:

@@ -1,185 +1,154 @@
-// The debug print of the node graph (narrow variant), and the one instance
-// of every node template for both variants.
-#include "pattern/CompiledPattern.h"
-#include "pattern/Nodes.h"
+// The debug print of a node graph: each node's class name as the run-time
+// type information spells it (its length, then the name) and its fields.
+#include "pattern/NodeDump.h"
 
+#include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <string>
+
+#include "pattern/Nodes.h"
 
 namespace {
 
-// The class name as the run-time type information spells it: its length,
-// then the name.
-std::string typeName(const char* name) { return std::to_string(std::strlen(name)) + name; }
-
 const char* yesNo(bool b) { return b ? "true" : "false"; }
 
-template <class Ch> constexpr bool narrow() { return std::is_same<Ch, char>::value; }
+void line(int indent, const char* name, const std::string& fields = std::string()) {
+  printf("%*c%zu%s%s\n", 2 * indent, ' ', std::strlen(name), name, fields.c_str());
+}
+
+void label(int indent, const char* text) { printf("%*c%s\n", 2 * indent, ' ', text); }
+
+std::string format(const char* f, ...) __attribute__((format(printf, 1, 2)));
+std::string format(const char* f, ...) {
+  char buf[128];
+  va_list ap;
+  va_start(ap, f);
+  vsnprintf(buf, sizeof buf, f, ap);
+  va_end(ap);
+  return buf;
+}
+
+const char* repetitionName(Repetition r) {
+  switch (r) {
+    case Repetition::Lazy: return "reluctant";
+    case Repetition::Possessive: return "possessive";
+    case Repetition::Greedy: break;
+  }
+  return "greedy";
+}
+
+const char* quantifierName(NodeKind k) {
+  switch (k) {
+    case NodeKind::LazyQuantifier: return "NFALazyQuantifierNode";
+    case NodeKind::PossessiveQuantifier: return "NFAPossessiveQuantifierNode";
+    default: return "NFAGreedyQuantifierNode";
+  }
+}
+
+const char* plainName(NodeKind k) {
+  switch (k) {
+    case NodeKind::Start: return "NFAStartNode";
+    case NodeKind::End: return "NFAEndNode";
+    case NodeKind::SubStart: return "NFASubStartNode";
+    case NodeKind::Accept: return "NFAAcceptNode";
+    case NodeKind::StartOfLine: return "NFAStartOfLineNode";
+    case NodeKind::EndOfLine: return "NFAEndOfLineNode";
+    case NodeKind::StartOfInput: return "NFAStartOfInputNode";
+    case NodeKind::EndOfMatch: return "NFAEndOfMatchNode";
+    default: return "NFANode";
+  }
+}
+
+std::string hex(char c) { return format("(0x%02X)", static_cast<unsigned>(static_cast<unsigned char>(c))); }
+
+// Group marks and references: the name and the group index.
+template <class N> void indexLine(int indent, const char* name, const NFANodeT<char>* n) {
+  line(indent, name, format("(gi=%d)", static_cast<const N*>(n)->groupIndex));
+}
 
 }  // namespace
 
-#define FWPATTERN_PLAIN_DUMP(Template, Name)                                  \
-  template <class Ch> void Template<Ch>::dumpNode(int indent) const {         \
-    if constexpr (narrow<Ch>()) {                                             \
-      printf("%*c%s\n", 2 * indent, ' ', typeName(Name).c_str());             \
-      this->dumpNext(indent);                                                 \
-    }                                                                         \
-  }
-
-template <class Ch> void NFANodeT<Ch>::dumpNode(int indent) const {
-  if constexpr (narrow<Ch>()) {
-    printf("%*c%s\n", 2 * indent, ' ', typeName("NFANode").c_str());
-    dumpNext(indent);
-  }
-}
-
-FWPATTERN_PLAIN_DUMP(NFAStartNodeT, "NFAStartNode")
-FWPATTERN_PLAIN_DUMP(NFAEndNodeT, "NFAEndNode")
-FWPATTERN_PLAIN_DUMP(NFASubStartNodeT, "NFASubStartNode")
-FWPATTERN_PLAIN_DUMP(NFAAcceptNodeT, "NFAAcceptNode")
-FWPATTERN_PLAIN_DUMP(NFAStartOfLineNodeT, "NFAStartOfLineNode")
-FWPATTERN_PLAIN_DUMP(NFAEndOfLineNodeT, "NFAEndOfLineNode")
-FWPATTERN_PLAIN_DUMP(NFAStartOfInputNodeT, "NFAStartOfInputNode")
-FWPATTERN_PLAIN_DUMP(NFAEndOfMatchNodeT, "NFAEndOfMatchNode")
-
-template <class Ch, CharKind K> void NFAOneCharNodeT<Ch, K>::dumpNode(int indent) const {
-  if constexpr (narrow<Ch>()) {
-    const char* name = K == CharKind::Char ? "NFACharNode" : "NFACICharNode";
-    printf("%*c%s(0x%02X)\n", 2 * indent, ' ', typeName(name).c_str(),
-           static_cast<unsigned>(static_cast<unsigned char>(ch)));
-    this->dumpNext(indent);
-  }
-}
-
-// The case-insensitive class prints no line of its own.
-template <class Ch, CharKind K> void NFACharSetNodeT<Ch, K>::dumpNode(int indent) const {
-  if constexpr (narrow<Ch>()) {
-    if (K == CharKind::Class)
-      printf("%*c%s(%d vals, inv=%s)\n", 2 * indent, ' ', typeName("NFAClassNode").c_str(), members.size(),
-             yesNo(inverse));
-    this->dumpNext(indent);
-  }
-}
-
-#define FWPATTERN_QUOTE_DUMP(Template, Name)                                                  \
-  template <class Ch> void Template<Ch>::dumpNode(int indent) const {                         \
-    if constexpr (narrow<Ch>()) {                                                             \
-      printf("%*c%s(%s)\n", 2 * indent, ' ', typeName(Name).c_str(), this->literal.c_str());  \
-      this->dumpNext(indent);                                                                 \
-    }                                                                                         \
-  }
-FWPATTERN_QUOTE_DUMP(NFAQuoteNodeT, "NFAQuoteNode")
-FWPATTERN_QUOTE_DUMP(NFACIQuoteNodeT, "NFACIQuoteNode")
-
-template <class Ch> void NFAOrNodeT<Ch>::dumpNode(int indent) const {
-  if constexpr (narrow<Ch>()) {
-    int w = 2 * indent;
-    printf("%*c%s\n", w, ' ', typeName("NFAOrNode").c_str());
-    printf("%*cone\n", w + 2, ' ');
-    this->dumpChain(left, indent + 2);
-    printf("%*ctwo\n", w + 2, ' ');
-    this->dumpChain(right, indent + 2);
-  }
-}
-
-#define FWPATTERN_QUANTIFIER_DUMP(Template, Name)                                                       \
-  template <class Ch> void Template<Ch>::dumpNode(int indent) const {                                   \
-    if constexpr (narrow<Ch>()) {                                                                       \
-      int w = 2 * indent;                                                                               \
-      printf("%*c%s(min=%d, max=%d)\n", w, ' ', typeName(Name).c_str(), this->min, this->max);         \
-      printf("%*cinner\n", w + 2, ' ');                                                                 \
-      this->dumpChain(this->inner, indent + 2);                                                         \
-      this->dumpNext(indent);                                                                           \
-    }                                                                                                   \
-  }
-FWPATTERN_QUANTIFIER_DUMP(NFAQuantifierNodeT, "NFAQuantifierNode")
-FWPATTERN_QUANTIFIER_DUMP(NFAGreedyQuantifierNodeT, "NFAGreedyQuantifierNode")
-FWPATTERN_QUANTIFIER_DUMP(NFALazyQuantifierNodeT, "NFALazyQuantifierNode")
-FWPATTERN_QUANTIFIER_DUMP(NFAPossessiveQuantifierNodeT, "NFAPossessiveQuantifierNode")
-
-template <class Ch> void NFALookAheadNodeT<Ch>::dumpNode(int indent) const {
-  if constexpr (narrow<Ch>()) {
-    printf("%*c%s(pos=%s)\n", 2 * indent, ' ', typeName("NFALookAheadNode").c_str(), yesNo(positive));
-    this->dumpChain(inner, indent + 1);
-    this->dumpNext(indent);
+// Along next in a loop; only the inner chains recurse.
+void dumpNodes(const NFANodeT<char>* n, int indent) {
+  for (; n; n = n->next) {
+    switch (n->kind) {
+      case NodeKind::Char:
+        line(indent, "NFACharNode", hex(static_cast<const NFACharNode*>(n)->ch));
+        break;
+      case NodeKind::CIChar:
+        line(indent, "NFACICharNode", hex(static_cast<const NFACICharNode*>(n)->ch));
+        break;
+      case NodeKind::Class: {
+        auto* c = static_cast<const NFAClassNode*>(n);
+        line(indent, "NFAClassNode", format("(%d vals, inv=%s)", c->members.size(), yesNo(c->inverse)));
+        break;
+      }
+      case NodeKind::CIClass:  // prints no line of its own
+        break;
+      case NodeKind::Quote:
+      case NodeKind::CIQuote:
+        line(indent, n->kind == NodeKind::Quote ? "NFAQuoteNode" : "NFACIQuoteNode",
+             "(" + static_cast<const NFAQuoteNode*>(n)->literal + ")");
+        break;
+      case NodeKind::Or: {  // both alternatives run on to the end, so nothing follows
+        auto* o = static_cast<const NFAOrNode*>(n);
+        line(indent, "NFAOrNode");
+        label(indent + 1, "one");
+        dumpNodes(o->left, indent + 2);
+        label(indent + 1, "two");
+        dumpNodes(o->right, indent + 2);
+        return;
+      }
+      case NodeKind::GreedyQuantifier:
+      case NodeKind::LazyQuantifier:
+      case NodeKind::PossessiveQuantifier: {
+        auto* q = static_cast<const NFAQuantifierNode*>(n);
+        line(indent, quantifierName(n->kind), format("(min=%d, max=%d)", q->min, q->max));
+        label(indent + 1, "inner");
+        dumpNodes(q->inner, indent + 2);
+        break;
+      }
+      case NodeKind::LookAhead: {
+        auto* l = static_cast<const NFALookAheadNode*>(n);
+        line(indent, "NFALookAheadNode", format("(pos=%s)", yesNo(l->positive)));
+        dumpNodes(l->inner, indent + 1);
+        break;
+      }
+      case NodeKind::LookBehind: {
+        auto* l = static_cast<const NFALookBehindNode*>(n);
+        line(indent, "NFALookBehindNode", "(str=" + l->literal + ", pos=" + yesNo(l->positive) + ")");
+        break;
+      }
+      case NodeKind::EndOfInput:
+        line(indent, "NFAEndOfInputNode",
+             format("(term=%s)", yesNo(static_cast<const NFAEndOfInputNode*>(n)->allowTerminator)));
+        break;
+      case NodeKind::WordBoundary:
+        line(indent, "NFAWordBoundaryNode",
+             format("(pos=%s)", yesNo(static_cast<const NFAWordBoundaryNode*>(n)->positive)));
+        break;
+      case NodeKind::GroupHead:
+        indexLine<NFAGroupHeadNode>(indent, "NFAGroupHeadNode", n);
+        break;
+      case NodeKind::GroupTail:
+        indexLine<NFAGroupTailNode>(indent, "NFAGroupTailNode", n);
+        break;
+      case NodeKind::GroupLoopPrologue:
+        indexLine<NFAGroupLoopPrologueNode>(indent, "NFAGroupLoopPrologueNode", n);
+        break;
+      case NodeKind::Reference:
+        indexLine<NFAReferenceNode>(indent, "NFAReferenceNode", n);
+        break;
+      case NodeKind::GroupLoop: {  // its inner chain leads back to it, so it is not followed
+        auto* l = static_cast<const NFAGroupLoopNode*>(n);
+        line(indent, "NFAGroupLoopNode",
+             format("(gi=%d, min=%d, max=%d, type=%s)", l->groupIndex, l->min, l->max, repetitionName(l->loopType)));
+        break;
+      }
+      default:
+        line(indent, plainName(n->kind));
+        break;
+    }
   }
 }
-
-template <class Ch> void NFALookBehindNodeT<Ch>::dumpNode(int indent) const {
-  if constexpr (narrow<Ch>()) {
-    printf("%*c%s(str=%s, pos=%s)\n", 2 * indent, ' ', typeName("NFALookBehindNode").c_str(), literal.c_str(),
-           yesNo(positive));
-    this->dumpNext(indent);
-  }
-}
-
-template <class Ch> void NFAEndOfInputNodeT<Ch>::dumpNode(int indent) const {
-  if constexpr (narrow<Ch>()) {
-    printf("%*c%s(term=%s)\n", 2 * indent, ' ', typeName("NFAEndOfInputNode").c_str(), yesNo(allowTerminator));
-    this->dumpNext(indent);
-  }
-}
-
-template <class Ch> void NFAWordBoundaryNodeT<Ch>::dumpNode(int indent) const {
-  if constexpr (narrow<Ch>()) {
-    printf("%*c%s(pos=%s)\n", 2 * indent, ' ', typeName("NFAWordBoundaryNode").c_str(), yesNo(positive));
-    this->dumpNext(indent);
-  }
-}
-
-#define FWPATTERN_INDEX_DUMP(Template, Name)                                                   \
-  template <class Ch> void Template<Ch>::dumpNode(int indent) const {                          \
-    if constexpr (narrow<Ch>()) {                                                              \
-      printf("%*c%s(gi=%d)\n", 2 * indent, ' ', typeName(Name).c_str(), this->groupIndex);     \
-      this->dumpNext(indent);                                                                  \
-    }                                                                                          \
-  }
-FWPATTERN_INDEX_DUMP(NFAGroupHeadNodeT, "NFAGroupHeadNode")
-FWPATTERN_INDEX_DUMP(NFAGroupTailNodeT, "NFAGroupTailNode")
-FWPATTERN_INDEX_DUMP(NFAGroupLoopPrologueNodeT, "NFAGroupLoopPrologueNode")
-FWPATTERN_INDEX_DUMP(NFAReferenceNodeT, "NFAReferenceNode")
-
-// The loop's inner chain leads back to the loop, so it is not followed.
-template <class Ch> void NFAGroupLoopNodeT<Ch>::dumpNode(int indent) const {
-  if constexpr (narrow<Ch>()) {
-    const char* type = loopType == Repetition::Lazy ? "reluctant"
-                       : loopType == Repetition::Possessive ? "possessive"
-                                                            : "greedy";
-    printf("%*c%s(gi=%d, min=%d, max=%d, type=%s)\n", 2 * indent, ' ', typeName("NFAGroupLoopNode").c_str(),
-           groupIndex, min, max, type);
-    this->dumpNext(indent);
-  }
-}
-
-#define FWPATTERN_NODES(Ch)                       \
-  template class NFANodeT<Ch>;                    \
-  template class NFAOneCharNodeT<Ch, CharKind::Char>;    \
-  template class NFAOneCharNodeT<Ch, CharKind::CIChar>;  \
-  template class NFACharSetNodeT<Ch, CharKind::Class>;   \
-  template class NFACharSetNodeT<Ch, CharKind::CIClass>; \
-  template class NFAQuoteNodeT<Ch>;               \
-  template class NFACIQuoteNodeT<Ch>;             \
-  template class NFAStartNodeT<Ch>;               \
-  template class NFAEndNodeT<Ch>;                 \
-  template class NFASubStartNodeT<Ch>;            \
-  template class NFAAcceptNodeT<Ch>;              \
-  template class NFAOrNodeT<Ch>;                  \
-  template class NFAQuantifierNodeT<Ch>;          \
-  template class NFAGreedyQuantifierNodeT<Ch>;    \
-  template class NFALazyQuantifierNodeT<Ch>;      \
-  template class NFAPossessiveQuantifierNodeT<Ch>; \
-  template class NFALookAheadNodeT<Ch>;           \
-  template class NFALookBehindNodeT<Ch>;          \
-  template class NFAStartOfLineNodeT<Ch>;         \
-  template class NFAEndOfLineNodeT<Ch>;           \
-  template class NFAReferenceNodeT<Ch>;           \
-  template class NFAStartOfInputNodeT<Ch>;        \
-  template class NFAEndOfInputNodeT<Ch>;          \
-  template class NFAWordBoundaryNodeT<Ch>;        \
-  template class NFAEndOfMatchNodeT<Ch>;          \
-  template class NFAGroupHeadNodeT<Ch>;           \
-  template class NFAGroupTailNodeT<Ch>;           \
-  template class NFAGroupLoopPrologueNodeT<Ch>;   \
-  template class NFAGroupLoopNodeT<Ch>;
-FWPATTERN_NODES(char)
-FWPATTERN_NODES(wchar_t)

@@ -8,6 +8,7 @@
 
 #include "pattern/CompiledPattern.h"
 #include "pattern/FlowNodes.h"
+#include "pattern/NodeDump.h"
 #include "pattern/TextMatcherCore.h"
 
 template <class Ch> BasicPattern<Ch>::~BasicPattern() = default;
@@ -149,7 +150,7 @@ template <class Ch> void BasicPattern<Ch>::dumpGraph() {
   if constexpr (std::is_same<Ch, char>::value) {
     const CompiledPattern<Ch>& p = CompiledPattern<Ch>::of(*this);
     printf("Pattern(%s):\n", p.text.c_str());
-    if (p.head) p.head->dump(1);
+    dumpNodes(p.head, 1);
     fflush(stdout);
   }
 }

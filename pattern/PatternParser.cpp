@@ -98,12 +98,13 @@ bool PatternParser<Ch>::parseRun(Run run, Node* firstNode, Node*& first, Node*& 
         atom = parseEscapeAtom();
         if (!atom) return false;
         break;
-      case '(': {
-        Node* gf = nullptr;
-        Node* gl = nullptr;
-        if (!parseGroup(gf, gl, depth + 1)) return false;
-        cur->next = gf;
-        cur = gl;
+      case '(':
+      case '{': {  // a group, or a named reference (a '{' that is not a bound)
+        Node* f = nullptr;
+        Node* l = nullptr;
+        if (!(c == '(' ? parseGroup(f, l, depth + 1) : parseReference(f, l, depth + 1))) return false;
+        cur->next = f;
+        cur = l;
         continue;
       }
       case ')':
@@ -112,14 +113,6 @@ bool PatternParser<Ch>::parseRun(Run run, Node* firstNode, Node*& first, Node*& 
           return false;
         }
         return closeRun(run, cur, first, last);
-      case '{': {
-        Node* rf = nullptr;
-        Node* rl = nullptr;
-        if (!parseReference(rf, rl, depth + 1)) return false;
-        cur->next = rf;
-        cur = rl;
-        continue;
-      }
       case '|': {
         Node* leftEnd = make<NFAAcceptNodeT<Ch>>();
         cur->next = leftEnd;

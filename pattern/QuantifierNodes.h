@@ -90,8 +90,6 @@ template <class Ch> class NFAQuantifierNodeT : public NFANodeT<Ch> {
   EntryTest<Ch> follow;  // what the rest of the pattern needs
   bool loops = false;    // the atom is one character, repeated by run()
   CharTest<Ch> single;   // its test, when loops
-
-  void dumpNode(int indent) const override;
 };
 
 template <class Ch> class NFAGreedyQuantifierNodeT : public NFAQuantifierNodeT<Ch> {
@@ -179,9 +177,6 @@ template <class Ch> class NFAGreedyQuantifierNodeT : public NFAQuantifierNodeT<C
     if (r == -1 && !m.limitHit) from = pos;
     return r;
   }
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 template <class Ch> class NFALazyQuantifierNodeT : public NFAQuantifierNodeT<Ch> {
@@ -214,9 +209,6 @@ template <class Ch> class NFALazyQuantifierNodeT : public NFAQuantifierNodeT<Ch>
     m.charge(scanned);
     return this->next->go(m, t);
   }
-
- protected:
-  void dumpNode(int indent) const override;
 };
 
 template <class Ch> class NFAPossessiveQuantifierNodeT : public NFAQuantifierNodeT<Ch> {
@@ -236,7 +228,4 @@ template <class Ch> class NFAPossessiveQuantifierNodeT : public NFAQuantifierNod
     }
     return this->next->go(m, t);
   }
-
- protected:
-  void dumpNode(int indent) const override;
 };

@@ -20,31 +20,28 @@ template <class Ch> const char* messageFor(const std::basic_string<Ch>& text, in
   }
 }
 
-// The report is written narrow unless stderr is already wide-oriented:
-// switching the stream to wide would silence every later narrow write.
-bool stderrIsWide() { return fwide(stderr, 0) > 0; }
+// The text as a narrow stream prints it: bytes as they are, wide characters
+// as UTF-8 whatever the locale, so every character of it is shown.
+const std::string& printable(const std::string& text) { return text; }
+std::string printable(const std::wstring& text) { return toUtf8(text); }
+
+const wchar_t* wideLayout(const std::string&) { return L"%s\n%*lc^\n"; }
+const wchar_t* wideLayout(const std::wstring&) { return L"%ls\n%*lc^\n"; }
+
+// Written narrow unless stderr is already wide-oriented: switching the
+// stream to wide would silence every later narrow write.
+template <class Ch> void report(const std::basic_string<Ch>& text, int pos) {
+  const char* msg = messageFor(text, pos);
+  if (fwide(stderr, 0) > 0) {
+    fwprintf(stderr, wideLayout(text), text.c_str(), pos - 1, L' ');
+    fwprintf(stderr, L"%s", msg);
+    return;
+  }
+  fprintf(stderr, "%s\n%*c^\n", printable(text).c_str(), pos - 1, ' ');
+  fputs(msg, stderr);
+}
 
 }  // namespace
 
-void reportSyntaxError(const std::string& text, int pos) {
-  const char* msg = messageFor(text, pos);
-  if (stderrIsWide()) {
-    fwprintf(stderr, L"%s\n%*lc^\n", text.c_str(), pos - 1, L' ');
-    fwprintf(stderr, L"%s", msg);
-    return;
-  }
-  fprintf(stderr, "%s\n%*c^\n", text.c_str(), pos - 1, ' ');
-  fputs(msg, stderr);
-}
-
-void reportSyntaxError(const std::wstring& text, int pos) {
-  const char* msg = messageFor(text, pos);
-  if (stderrIsWide()) {
-    fwprintf(stderr, L"%ls\n%*lc^\n", text.c_str(), pos - 1, L' ');
-    fwprintf(stderr, L"%s", msg);
-    return;
-  }
-  // Every character is printed, as UTF-8, whatever the locale.
-  fprintf(stderr, "%s\n%*c^\n", toUtf8(text).c_str(), pos - 1, ' ');
-  fputs(msg, stderr);
-}
+void reportSyntaxError(const std::string& text, int pos) { report(text, pos); }
+void reportSyntaxError(const std::wstring& text, int pos) { report(text, pos); }

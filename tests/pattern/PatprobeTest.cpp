@@ -87,23 +87,28 @@ TEST(Patprobe, SyntaxErrorAndUsage) {
 // Options are read before MODE only: from MODE on, an argument that begins
 // with "--" is a PATTERN or TEXT like any other.
 TEST(Patprobe, OperandsMayBeginWithDashes) {
-  Result r = probe("find - ---a");
-  EXPECT_EQ(r.rc, 0);
-  EXPECT_EQ(r.out, "groups 1\nmatch 0\ngroup 0 0 1\nmatch 1\ngroup 0 1 2\nmatch 2\ngroup 0 2 3\nmatches 3\n");
-  EXPECT_EQ(r.err, "");
-
-  r = probe("whole --wide --wide");  // narrow: "--wide" is the pattern and the text
-  EXPECT_EQ(r.rc, 0);
-  EXPECT_EQ(r.out, "groups 1\nwhole true\ngroup 0 0 6\n");
-  r = probe("--flags 1 whole -- --X");
-  EXPECT_EQ(r.out, "groups 1\nwhole false\n");
-  r = probe("--flags 1 whole '--x' --X");
-  EXPECT_EQ(r.out, "groups 1\nwhole true\ngroup 0 0 3\n");
-  r = probe("-- whole a a");  // "--" before MODE still ends the options
-  EXPECT_EQ(r.out, "groups 1\nwhole true\ngroup 0 0 1\n");
-  r = probe("whole a a --flags");  // one operand too many, not an option
-  EXPECT_EQ(r.rc, 1);
-  EXPECT_EQ(r.out, "");
+  struct Case {
+    const char* args;
+    int rc;
+    const char* out;
+  };
+  const Case cases[] = {
+      {"find - ---a", 0, "groups 1\nmatch 0\ngroup 0 0 1\nmatch 1\ngroup 0 1 2\nmatch 2\ngroup 0 2 3\nmatches 3\n"},
+      {"whole --wide --wide", 0, "groups 1\nwhole true\ngroup 0 0 6\n"},  // narrow: the pattern and the text
+      {"--flags 1 whole -- --X", 0, "groups 1\nwhole false\n"},
+      {"--flags 1 whole '--x' --X", 0, "groups 1\nwhole true\ngroup 0 0 3\n"},
+      {"-- whole a a", 0, "groups 1\nwhole true\ngroup 0 0 1\n"},  // "--" before MODE still ends the options
+      {"whole a a --flags", 1, ""},                                 // one operand too many, not an option
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    Result r = probe(c.args);
+    EXPECT_EQ(r.rc, c.rc);
+    EXPECT_EQ(r.out, c.out);
+    if (c.rc == 0) {
+      EXPECT_EQ(r.err, "");
+    }
+  }
 }
 
 TEST(Patprobe, WideCountsCharacters) {
