@@ -109,6 +109,7 @@ template <class Ch> TextMatcherCore<Ch>::~TextMatcherCore() {
 template <class Ch> BasicTextMatcher<Ch>::~BasicTextMatcher() = default;
 
 template <class Ch> int TextMatcherCore<Ch>::run(int from) {
+  groupsClear = false;
   state.startOperation(memoThreshold);
   if (text.size() > patternlimits::kMaxTextLength) {
     state.limitHit = true;
@@ -135,7 +136,7 @@ template <class Ch> bool BasicTextMatcher<Ch>::matchesWhole() {
   TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
   c.state.mode = MatchMode::Whole;
   c.hasMatched = false;
-  c.state.clearGroups();
+  c.clearGroups();
   int r = c.run(0);
   return r >= 0 && r == static_cast<int>(c.text.size());
 }
@@ -143,7 +144,7 @@ template <class Ch> bool BasicTextMatcher<Ch>::matchesWhole() {
 template <class Ch> bool BasicTextMatcher<Ch>::findFirst() {
   TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
   c.state.mode = MatchMode::Search;
-  c.state.clearGroups();
+  c.clearGroups();
   c.state.groupEnds[0] = c.run(0);
   if (c.state.groupEnds[0] < 0) return false;
   c.hasMatched = true;
@@ -161,8 +162,9 @@ template <class Ch> bool BasicTextMatcher<Ch>::findNext() {
   // call fails instead of searching from a negative offset.
   if (e < 0) e = s;
   state.mode = MatchMode::Search;
-  state.clearGroups();
+  c.clearGroups();
   state.groupStarts[0] = e;
+  c.groupsClear = false;
   if (e >= static_cast<int>(c.text.size())) return false;
   state.searchStart = e;
   state.groupEnds[0] = c.run(e);
@@ -171,7 +173,7 @@ template <class Ch> bool BasicTextMatcher<Ch>::findNext() {
 
 template <class Ch> void BasicTextMatcher<Ch>::reset() {
   TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
-  c.state.clearGroups();
+  c.clearGroups();
   c.hasMatched = false;
 }
 

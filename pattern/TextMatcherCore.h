@@ -25,11 +25,20 @@ template <class Ch> class TextMatcherCore final : public BasicTextMatcher<Ch> {
 
   // One match operation from position from: the end of the match or -1.
   int run(int from);
+  // Every group unset, the search start at 0; nothing to do when nothing
+  // has written the groups since the last time (run() and findNext() say
+  // so in groupsClear).
+  void clearGroups() {
+    if (groupsClear) return;
+    state.clearGroups();
+    groupsClear = true;
+  }
 
   CompiledPattern<Ch>* const pattern;
   String text;
   MatchState<Ch> state;  // group arrays, searchStart, counts, mode, budget, memo
   bool hasMatched = false;
+  bool groupsClear = false;  // a new matcher reads every group as empty at 0
   long long memoThreshold = patternlimits::kMemoAfter;
 
  private:

@@ -57,7 +57,14 @@ TEST(TextMatcherOps, FailedSearchStartsOverAndResetRewinds) {
   ASSERT_TRUE(n->findNext());
   EXPECT_EQ(n->groupStart(0), 3);
   EXPECT_FALSE(n->findNext());
-  EXPECT_FALSE(n->findNext());
+  EXPECT_FALSE(n->findNext());  // stopped at the end of the text, before any visit
+  n->reset();                   // rewinds from there too
+  EXPECT_EQ(n->groupStart(0), -1);
+  EXPECT_EQ(n->groupEnd(0), -1);
+  ASSERT_TRUE(n->findNext());
+  EXPECT_EQ(n->groupStart(0), 0);
+  n->setText("ab");
+  EXPECT_EQ(n->groupStart(0), -1);
 }
 
 TEST(TextMatcherOps, GroupReaders) {
