@@ -98,16 +98,10 @@ template <class Ch> class NFANodeT {
   // first: lets nodes look at their neighbours.
   virtual void prepare() {}
   // When the node matches exactly one character, the one *test accepts.
-  virtual bool singleChar(CharTest<Ch>* test) const {
-    (void)test;
-    return false;
-  }
+  virtual bool singleChar(CharTest<Ch>* /*test*/) const { return false; }
   // What a match from this node on needs at pos; hops counts the nodes
   // that test nothing walked over so far.
-  virtual EntryTest<Ch> entryTest(int hops) const {
-    (void)hops;
-    return EntryTest<Ch>();
-  }
+  virtual EntryTest<Ch> entryTest(int /*hops*/) const { return EntryTest<Ch>(); }
 
   // A visit: refused once the operation has hit a limit. With the memo on,
   // a node that failed at a position is not tried there again.
