@@ -52,7 +52,13 @@ template <class Ch> class NFAOrNodeT : public NFANodeT<Ch> {
 template <class Ch> class NFAStartNodeT : public NFANodeT<Ch> {
  public:
   NFAStartNodeT() : NFANodeT<Ch>(NodeKind::Start) {}
-  void prepare() override { first = this->entryOfNext(0); }
+  // The top-level run's sub-start passes the position on, so attempts
+  // begin after it.
+  void prepare() override {
+    first = this->entryOfNext(0);
+    begin = this->next;
+    while (begin && begin->kind == NodeKind::SubStart && begin->next) begin = begin->next;
+  }
   int match(MatchState<Ch>& m, int pos) const override {
     m.groupStarts[0] = pos;
     if (m.wholeMode()) {
@@ -85,7 +91,7 @@ template <class Ch> class NFAStartNodeT : public NFANodeT<Ch> {
   // at once, so it is not made.
   int attempt(MatchState<Ch>& m, int pos) const {
     if (first.needsCharacter() && !first.allows(m, pos)) return -1;
-    return this->next->go(m, pos);
+    return begin->go(m, pos);
   }
   // The next position from pos on where an attempt can succeed.
   int candidate(MatchState<Ch>& m, int pos) const {
@@ -104,6 +110,7 @@ template <class Ch> class NFAStartNodeT : public NFANodeT<Ch> {
     return pos;
   }
   EntryTest<Ch> first;
+  const NFANodeT<Ch>* begin = nullptr;
 };
 
 // Records the end of group 0; in whole-text mode only the end of the text

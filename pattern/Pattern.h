@@ -17,6 +17,7 @@
 // must outlive its matchers.
 #include <climits>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <utility>

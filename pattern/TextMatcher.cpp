@@ -108,7 +108,10 @@ template <class Ch> TextMatcherCore<Ch>::~TextMatcherCore() {
 
 template <class Ch> BasicTextMatcher<Ch>::~BasicTextMatcher() = default;
 
-template <class Ch> int TextMatcherCore<Ch>::run(int from) {
+// Small enough to inline into the operations: a whole-text match on a text
+// whose first character the pattern cannot start with fails here, before
+// any visit and any stack set-up.
+template <class Ch> inline int TextMatcherCore<Ch>::run(int from) {
   groupsClear = false;
   state.startOperation(memoThreshold);
   if (text.size() > patternlimits::kMaxTextLength) {
@@ -117,9 +120,11 @@ template <class Ch> int TextMatcherCore<Ch>::run(int from) {
   }
   state.s = text.data();
   state.len = static_cast<int>(text.size());
-  // Whole-text mode on a text whose first character the pattern cannot
-  // start with fails before any visit (and any stack set-up).
   if (state.wholeMode() && pattern->head->refusesWholeText(state)) return -1;
+  return runFromStart(from);
+}
+
+template <class Ch> __attribute__((noinline)) int TextMatcherCore<Ch>::runFromStart(int from) {
   uintptr_t base = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
   state.stackFloor = base - stackLimitFrom(base);
   int r = pattern->head->NFAStartNodeT<Ch>::match(state, from);
@@ -185,12 +190,20 @@ template <class Ch> void BasicTextMatcher<Ch>::setText(const String& t) {
   reset();
 }
 
+template <class Ch> bool TextMatcherCore<Ch>::groupRange(int i, size_t* from, size_t* count) const {
+  if (i < 0 || i >= state.groupCount) return false;
+  int gs = state.groupStarts[i], ge = state.groupEnds[i];
+  if (gs < 0 || ge < 0 || ge < gs || static_cast<size_t>(ge) > text.size()) return false;
+  *from = static_cast<size_t>(gs);
+  *count = static_cast<size_t>(ge - gs);
+  return true;
+}
+
 template <class Ch> typename BasicTextMatcher<Ch>::String BasicTextMatcher<Ch>::groupText(int i) const {
   const TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
-  if (i < 0 || i >= c.state.groupCount) return String();
-  int gs = c.state.groupStarts[i], ge = c.state.groupEnds[i];
-  if (gs < 0 || ge < 0 || ge < gs || static_cast<size_t>(ge) > c.text.size()) return String();
-  return c.text.substr(static_cast<size_t>(gs), static_cast<size_t>(ge - gs));
+  size_t from = 0, count = 0;
+  if (!c.groupRange(i, &from, &count)) return String();
+  return c.text.substr(from, count);
 }
 
 template <class Ch> int BasicTextMatcher<Ch>::groupStart(int i) const {
@@ -207,10 +220,15 @@ template <class Ch> int BasicTextMatcher<Ch>::groupEnd(int i) const {
 
 template <class Ch>
 std::vector<typename BasicTextMatcher<Ch>::String> BasicTextMatcher<Ch>::groupTexts(bool includeWholeMatch) const {
-  const int groups = TextMatcherCore<Ch>::of(*this).state.groupCount;
+  const TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
+  const int groups = c.state.groupCount;
   std::vector<String> out;
   out.reserve(static_cast<size_t>(groups));
-  for (int i = includeWholeMatch ? 0 : 1; i < groups; ++i) out.push_back(groupText(i));
+  for (int i = includeWholeMatch ? 0 : 1; i < groups; ++i) {
+    size_t from = 0, count = 0;
+    if (c.groupRange(i, &from, &count)) out.emplace_back(c.text, from, count);
+    else out.emplace_back();
+  }
   return out;
 }
 

@@ -25,6 +25,10 @@ template <class Ch> class TextMatcherCore final : public BasicTextMatcher<Ch> {
 
   // One match operation from position from: the end of the match or -1.
   int run(int from);
+  // The rest of run(): the depth guard's floor, then the search driver.
+  int runFromStart(int from);
+  // Where group i's text lies in the text; false when it has none.
+  bool groupRange(int i, size_t* from, size_t* count) const;
   // Every group unset, the search start at 0; nothing to do when nothing
   // has written the groups since the last time (run() and findNext() say
   // so in groupsClear).
