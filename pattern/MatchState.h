@@ -46,6 +46,8 @@ template <class Ch> struct MatchState {
   int* anyFailedFrom = nullptr;
   int memoNodes = 0;        // node count of an eligible pattern, else 0
   long long memoAfter = -1;  // steps before the memo starts; negative: never
+  long long plannedMemoAfter = -1;
+  long long plannedCheckpoint = patternlimits::kStepBudget;
   // A visit looks past the counter only once steps exceed this; while the
   // memo is on, at every visit.
   long long checkpoint = patternlimits::kStepBudget;
@@ -73,14 +75,23 @@ template <class Ch> struct MatchState {
     return false;
   }
 
-  // Ready for an operation on len characters: budget full, memo off.
-  void startOperation(long long memoThreshold) {
+  // Where every operation's memo starts (steps; negative: never), and so
+  // its first checkpoint. Set when the matcher is made or re-tuned.
+  void planMemo(long long memoThreshold) {
+    plannedMemoAfter = memoNodes > 0 ? memoThreshold : -1;
+    plannedCheckpoint = plannedMemoAfter >= 0 && plannedMemoAfter < patternlimits::kStepBudget
+                            ? plannedMemoAfter
+                            : patternlimits::kStepBudget;
+  }
+
+  // Ready for an operation: budget full, memo off.
+  void startOperation() {
     limitHit = false;
     steps = 0;
     stepBudget = patternlimits::kStepBudget;
     failed = nullptr;
-    memoAfter = memoNodes > 0 ? memoThreshold : -1;
-    checkpoint = memoAfter >= 0 && memoAfter < stepBudget ? memoAfter : stepBudget;
+    memoAfter = plannedMemoAfter;
+    checkpoint = plannedCheckpoint;
   }
 
   bool known(int id, int pos) const {

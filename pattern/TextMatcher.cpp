@@ -97,6 +97,7 @@ TextMatcherCore<Ch>::TextMatcherCore(CompiledPattern<Ch>* p, const String& t) : 
   state.groupCount = g;
   state.nonCaptureCount = n;
   state.memoNodes = p->memoNodes;
+  state.planMemo(patternlimits::kMemoAfter);
   // Before any operation every group reads as the empty text at offset 0.
   for (int i = 0; i < g; ++i) state.groupStarts[i] = state.groupEnds[i] = 0;
 }
@@ -113,7 +114,7 @@ template <class Ch> BasicTextMatcher<Ch>::~BasicTextMatcher() = default;
 // any visit and any stack set-up.
 template <class Ch> inline int TextMatcherCore<Ch>::run(int from) {
   groupsClear = false;
-  state.startOperation(memoThreshold);
+  state.startOperation();
   if (text.size() > patternlimits::kMaxTextLength) {
     state.limitHit = true;
     return -1;
@@ -273,7 +274,7 @@ template <class Ch> const typename BasicTextMatcher<Ch>::String& BasicTextMatche
 }
 
 template <class Ch> void BasicTextMatcher<Ch>::setMemoThreshold(long long steps) {
-  TextMatcherCore<Ch>::of(*this).memoThreshold = steps;
+  TextMatcherCore<Ch>::of(*this).state.planMemo(steps);
 }
 
 template class BasicTextMatcher<char>;

@@ -43,7 +43,6 @@ template <class Ch> class TextMatcherCore final : public BasicTextMatcher<Ch> {
   MatchState<Ch> state;  // group arrays, searchStart, counts, mode, budget, memo
   bool hasMatched = false;
   bool groupsClear = false;  // a new matcher reads every group as empty at 0
-  long long memoThreshold = patternlimits::kMemoAfter;
 
  private:
   static constexpr int kInlineStore = 40;
