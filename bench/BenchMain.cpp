@@ -125,12 +125,15 @@ int main(int argc, char** argv) {
 
   // ---- QLogic query output and Emulex query lines ------------------------
   // "qlogic"/"emulex": a fresh compile per line; "-reuse": compiled once per
-  // output with a fresh matcher per line, as the components' discovery does.
+  // output with a fresh matcher per line; "-settext": compiled once with one
+  // matcher per pattern for the whole output, re-targeted at each line.
   using QLogicFn = InstanceTable (*)(Engine&, const std::vector<std::string>&, std::vector<std::string>*);
   using EmulexFn = std::vector<std::wstring> (*)(Engine&, const std::vector<std::string>&,
                                                  std::vector<std::vector<std::string>>*);
-  const std::pair<const char*, QLogicFn> qlogic_forms[] = {{"qlogic", QLogicParse}, {"qlogic-reuse", QLogicParseReuse}};
-  const std::pair<const char*, EmulexFn> emulex_forms[] = {{"emulex", EmulexParse}, {"emulex-reuse", EmulexParseReuse}};
+  const std::pair<const char*, QLogicFn> qlogic_forms[] = {
+      {"qlogic", QLogicParse}, {"qlogic-reuse", QLogicParseReuse}, {"qlogic-settext", QLogicParseSetText}};
+  const std::pair<const char*, EmulexFn> emulex_forms[] = {
+      {"emulex", EmulexParse}, {"emulex-reuse", EmulexParseReuse}, {"emulex-settext", EmulexParseSetText}};
   for (const auto& form : qlogic_forms) {
     if (!Want(form.first)) continue;
     QLogicFn parse = form.second;

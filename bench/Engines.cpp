@@ -1,3 +1,5 @@
+// The engines the benchmark compares (fwpack, std::regex, PCRE2 with and without
+// JIT, RE2, Boost.Regex), each behind the same Engine interface.
 #include "bench/Engines.h"
 
 #include <boost/regex.hpp>
@@ -9,6 +11,7 @@
 #include <pcre2.h>
 
 #include "pattern/Pattern.h"
+#include "pattern/Utf8.h"
 
 namespace bench {
 
@@ -85,12 +88,24 @@ class FwpackEngine : public Engine {
   }
 };
 
+// setText, matchesWhole, groupTexts(false) per line.
+class FwpackLineMatcher : public LineMatcher {
+ public:
+  explicit FwpackLineMatcher(Pattern* p) : matcher_(p->makeMatcher(std::string())) {}
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
+    matcher_->setText(s);
+    bool ok = matcher_->matchesWhole();
+    if (ok) g = matcher_->groupTexts(false);
+    return ok;
+  }
+
+ private:
+  std::unique_ptr<TextMatcher> matcher_;
+};
+
 class FwpackCompiled : public CompiledPattern {
  public:
   explicit FwpackCompiled(Pattern* p) : pattern_(p) {}
-  ~FwpackCompiled() override { delete pattern_; }
-  FwpackCompiled(const FwpackCompiled&) = delete;
-  FwpackCompiled& operator=(const FwpackCompiled&) = delete;
   bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
     TextMatcher* matcher = pattern_->makeMatcher(s);
     bool ok = matcher != nullptr && matcher->matchesWhole();
@@ -98,9 +113,12 @@ class FwpackCompiled : public CompiledPattern {
     delete matcher;
     return ok;
   }
+  std::unique_ptr<LineMatcher> MakeLineMatcher() override {
+    return std::make_unique<FwpackLineMatcher>(pattern_.get());
+  }
 
  private:
-  Pattern* pattern_;
+  std::unique_ptr<Pattern> pattern_;
 };
 
 std::unique_ptr<CompiledPattern> FwpackEngine::Compile(const std::string& p, unsigned long f) {
@@ -109,19 +127,54 @@ std::unique_ptr<CompiledPattern> FwpackEngine::Compile(const std::string& p, uns
   return std::make_unique<FwpackCompiled>(pattern);
 }
 
-// ---- std::regex -----------------------------------------------------------
+// ---- std::regex and Boost.Regex -------------------------------------------
 
-template <class Ch>
-std::basic_regex<Ch> StdRegex(const std::basic_string<Ch>& p, unsigned long f) {
-  auto syntax = std::regex_constants::ECMAScript;
-  if (f & IGNORE_CASE) syntax |= std::regex_constants::icase;
-  return std::basic_regex<Ch>((f & DOT_ALL) ? DotAllAsClassT(p) : p, syntax);
-}
+// The two share one interface (a regex object, match_results, regex_match),
+// so one engine template serves both; Lib says how each builds its regex.
+struct StdLib {
+  static constexpr const char* kName = "std::regex";
+  template <class Ch> using Regex = std::basic_regex<Ch>;
+  template <class Ch> using Results = std::match_results<typename std::basic_string<Ch>::const_iterator>;
 
-template <class Ch>
-bool StdWhole(const std::basic_regex<Ch>& re, const std::basic_string<Ch>& s, std::vector<std::basic_string<Ch>>* g) {
-  std::match_results<typename std::basic_string<Ch>::const_iterator> m;
-  if (!std::regex_match(s, m, re)) return false;
+  // ECMAScript has no dot-all switch, so the dots are rewritten. The
+  // workload patterns have no anchors, so LINE_ANCHORS needs no mapping.
+  template <class Ch> static Regex<Ch> Build(const std::basic_string<Ch>& p, unsigned long f) {
+    auto syntax = std::regex_constants::ECMAScript;
+    if (f & IGNORE_CASE) syntax |= std::regex_constants::icase;
+    return Regex<Ch>((f & DOT_ALL) ? DotAllAsClassT(p) : p, syntax);
+  }
+  template <class Ch> static bool Whole(const std::basic_string<Ch>& s, Results<Ch>& m, const Regex<Ch>& re) {
+    return std::regex_match(s, m, re);
+  }
+};
+
+struct BoostLib {
+  static constexpr const char* kName = "Boost.Regex";
+  template <class Ch> using Regex = boost::basic_regex<Ch>;
+  template <class Ch> using Results = boost::match_results<typename std::basic_string<Ch>::const_iterator>;
+
+  template <class Ch> static Regex<Ch> Build(const std::basic_string<Ch>& p, unsigned long f) {
+    boost::regex_constants::syntax_option_type syntax = boost::regex_constants::perl;
+    if (f & IGNORE_CASE) syntax |= boost::regex_constants::icase;
+    syntax |= (f & DOT_ALL) ? boost::regex_constants::mod_s : boost::regex_constants::no_mod_s;
+    if (!(f & LINE_ANCHORS)) syntax |= boost::regex_constants::no_mod_m;
+    return Regex<Ch>(p, syntax);
+  }
+  template <class Ch> static bool Whole(const std::basic_string<Ch>& s, Results<Ch>& m, const Regex<Ch>& re) {
+    return boost::regex_match(s, m, re);
+  }
+};
+
+// A whole-text match with the match results m; a bad pattern or a too
+// complex match (both thrown) is no match.
+template <class Lib, class Ch>
+bool LibWhole(const typename Lib::template Regex<Ch>& re, const std::basic_string<Ch>& s,
+              std::vector<std::basic_string<Ch>>* g, typename Lib::template Results<Ch>& m) {
+  try {
+    if (!Lib::Whole(s, m, re)) return false;
+  } catch (const std::exception&) {
+    return false;
+  }
   if (g != nullptr) {
     g->clear();
     for (size_t i = 1; i < m.size(); ++i) g->push_back(m[i].matched ? m[i].str() : std::basic_string<Ch>());
@@ -129,24 +182,39 @@ bool StdWhole(const std::basic_regex<Ch>& re, const std::basic_string<Ch>& s, st
   return true;
 }
 
-class StdCompiled : public CompiledPattern {
+template <class Lib, class Ch>
+bool LibWhole(const typename Lib::template Regex<Ch>& re, const std::basic_string<Ch>& s,
+              std::vector<std::basic_string<Ch>>* g) {
+  typename Lib::template Results<Ch> m;
+  return LibWhole<Lib>(re, s, g, m);
+}
+
+// One match_results for every line.
+template <class Lib> class LibLineMatcher : public LineMatcher {
  public:
-  explicit StdCompiled(std::regex re) : re_(std::move(re)) {}
+  explicit LibLineMatcher(const typename Lib::template Regex<char>& re) : re_(re) {}
   bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
-    try {
-      return StdWhole(re_, s, &g);
-    } catch (const std::exception&) {
-      return false;
-    }
+    return LibWhole<Lib>(re_, s, &g, m_);
   }
 
  private:
-  std::regex re_;
+  const typename Lib::template Regex<char>& re_;
+  typename Lib::template Results<char> m_;
 };
 
-class StdRegexEngine : public Engine {
+template <class Lib> class LibCompiled : public CompiledPattern {
  public:
-  const char* Name() const override { return "std::regex"; }
+  explicit LibCompiled(typename Lib::template Regex<char> re) : re_(std::move(re)) {}
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override { return LibWhole<Lib>(re_, s, &g); }
+  std::unique_ptr<LineMatcher> MakeLineMatcher() override { return std::make_unique<LibLineMatcher<Lib>>(re_); }
+
+ private:
+  typename Lib::template Regex<char> re_;
+};
+
+template <class Lib> class LibEngine : public Engine {
+ public:
+  const char* Name() const override { return Lib::kName; }
 
   bool WholeGroups(const std::string& p, unsigned long f, const std::string& s,
                    std::vector<std::string>& g) override {
@@ -164,22 +232,20 @@ class StdRegexEngine : public Engine {
   }
   std::unique_ptr<CompiledPattern> Compile(const std::string& p, unsigned long f) override {
     try {
-      return std::make_unique<StdCompiled>(StdRegex(p, f));
+      return std::make_unique<LibCompiled<Lib>>(Lib::Build(p, f));
     } catch (const std::exception&) {
       return nullptr;
     }
   }
 
  private:
-  // ECMAScript has no dot-all switch, so the dots are rewritten. The
-  // workload patterns have no anchors, so LINE_ANCHORS needs no mapping.
   template <class Ch>
   static bool Whole(const std::basic_string<Ch>& p, unsigned long f, const std::basic_string<Ch>& s,
                     std::vector<std::basic_string<Ch>>* g) {
     try {
-      return StdWhole(StdRegex(p, f), s, g);
+      return LibWhole<Lib>(Lib::Build(p, f), s, g);
     } catch (const std::exception&) {
-      return false;  // a bad pattern or a too complex match: no match
+      return false;  // a bad pattern
     }
   }
 };
@@ -194,9 +260,8 @@ uint32_t Pcre2Options(unsigned long f) {
   return o;
 }
 
-// One match of a compiled 8-bit pattern with its own match data.
-bool Pcre2Match8(pcre2_code_8* code, const std::string& s, std::vector<std::string>* g) {
-  pcre2_match_data_8* md = pcre2_match_data_create_from_pattern_8(code, nullptr);
+// One match of a compiled 8-bit pattern with the match data md.
+bool Pcre2Match8(pcre2_code_8* code, pcre2_match_data_8* md, const std::string& s, std::vector<std::string>* g) {
   bool ok = md != nullptr &&
             pcre2_match_8(code, reinterpret_cast<PCRE2_SPTR8>(s.data()), s.size(), 0, 0, md, nullptr) > 0;
   if (ok && g != nullptr) {
@@ -212,6 +277,13 @@ bool Pcre2Match8(pcre2_code_8* code, const std::string& s, std::vector<std::stri
         g->emplace_back();
     }
   }
+  return ok;
+}
+
+// The same with match data of its own.
+bool Pcre2Match8(pcre2_code_8* code, const std::string& s, std::vector<std::string>* g) {
+  pcre2_match_data_8* md = pcre2_match_data_create_from_pattern_8(code, nullptr);
+  bool ok = Pcre2Match8(code, md, s, g);
   pcre2_match_data_free_8(md);
   return ok;
 }
@@ -225,6 +297,23 @@ pcre2_code_8* Pcre2Compile8(const std::string& p, unsigned long f, bool jit) {
   return code;
 }
 
+// One match data for every line.
+class Pcre2LineMatcher : public LineMatcher {
+ public:
+  explicit Pcre2LineMatcher(pcre2_code_8* code)
+      : code_(code), md_(pcre2_match_data_create_from_pattern_8(code, nullptr)) {}
+  ~Pcre2LineMatcher() override { pcre2_match_data_free_8(md_); }
+  Pcre2LineMatcher(const Pcre2LineMatcher&) = delete;
+  Pcre2LineMatcher& operator=(const Pcre2LineMatcher&) = delete;
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
+    return Pcre2Match8(code_, md_, s, &g);
+  }
+
+ private:
+  pcre2_code_8* code_;
+  pcre2_match_data_8* md_;
+};
+
 class Pcre2Compiled : public CompiledPattern {
  public:
   explicit Pcre2Compiled(pcre2_code_8* code) : code_(code) {}
@@ -232,6 +321,7 @@ class Pcre2Compiled : public CompiledPattern {
   Pcre2Compiled(const Pcre2Compiled&) = delete;
   Pcre2Compiled& operator=(const Pcre2Compiled&) = delete;
   bool WholeGroups(const std::string& s, std::vector<std::string>& g) override { return Pcre2Match8(code_, s, &g); }
+  std::unique_ptr<LineMatcher> MakeLineMatcher() override { return std::make_unique<Pcre2LineMatcher>(code_); }
 
  private:
   pcre2_code_8* code_;
@@ -306,43 +396,9 @@ class Pcre2Engine : public Engine {
 
 // RE2 reads UTF-8 only, so wide text is encoded on the way in and the groups
 // decoded on the way out; that is part of what using it would cost.
-std::string ToUtf8(const std::wstring& w) {
-  std::string out;
-  out.reserve(w.size());
-  for (wchar_t wc : w) {
-    uint32_t c = static_cast<uint32_t>(wc);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | ((c >> 18) & 0x07));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 std::wstring FromUtf8(const char* p, size_t n) {
   std::wstring out;
-  out.reserve(n);
-  size_t i = 0;
-  while (i < n) {
-    unsigned char b = static_cast<unsigned char>(p[i]);
-    uint32_t c = b;
-    size_t extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-    if (extra > 0) c = b & (0x3F >> extra);
-    ++i;
-    for (size_t k = 0; k < extra && i < n; ++k, ++i) c = (c << 6) | (static_cast<unsigned char>(p[i]) & 0x3F);
-    out += static_cast<wchar_t>(c);
-  }
+  fromUtf8(std::string(p, n), &out);
   return out;
 }
 
@@ -362,8 +418,8 @@ bool Re2Whole(const RE2& re, const std::string& s, std::vector<re2::StringPiece>
   return re.Match(s, 0, s.size(), RE2::ANCHOR_BOTH, sub->data(), static_cast<int>(sub->size()));
 }
 
-bool Re2Groups(const RE2& re, const std::string& s, std::vector<std::string>& g) {
-  std::vector<re2::StringPiece> sub;
+bool Re2Groups(const RE2& re, const std::string& s, std::vector<std::string>& g,
+               std::vector<re2::StringPiece>& sub) {
   if (!Re2Whole(re, s, &sub)) return false;
   g.clear();
   for (size_t i = 1; i < sub.size(); ++i)
@@ -371,10 +427,27 @@ bool Re2Groups(const RE2& re, const std::string& s, std::vector<std::string>& g)
   return true;
 }
 
+bool Re2Groups(const RE2& re, const std::string& s, std::vector<std::string>& g) {
+  std::vector<re2::StringPiece> sub;
+  return Re2Groups(re, s, g, sub);
+}
+
+// One group array for every line.
+class Re2LineMatcher : public LineMatcher {
+ public:
+  explicit Re2LineMatcher(const RE2& re) : re_(re) {}
+  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override { return Re2Groups(re_, s, g, sub_); }
+
+ private:
+  const RE2& re_;
+  std::vector<re2::StringPiece> sub_;
+};
+
 class Re2Compiled : public CompiledPattern {
  public:
   explicit Re2Compiled(std::unique_ptr<RE2> re) : re_(std::move(re)) {}
   bool WholeGroups(const std::string& s, std::vector<std::string>& g) override { return Re2Groups(*re_, s, g); }
+  std::unique_ptr<LineMatcher> MakeLineMatcher() override { return std::make_unique<Re2LineMatcher>(*re_); }
 
  private:
   std::unique_ptr<RE2> re_;
@@ -391,9 +464,9 @@ class Re2Engine : public Engine {
   }
   bool WholeGroups(const std::wstring& p, unsigned long f, const std::wstring& s,
                    std::vector<std::wstring>& g) override {
-    std::string s8 = ToUtf8(s);
+    std::string s8 = toUtf8(s);
     std::vector<re2::StringPiece> sub;
-    if (!Whole(ToUtf8(p), f, s8, &sub)) return false;
+    if (!Whole(toUtf8(p), f, s8, &sub)) return false;
     g.clear();
     for (size_t i = 1; i < sub.size(); ++i)
       g.push_back(sub[i].data() != nullptr ? FromUtf8(sub[i].data(), sub[i].size()) : std::wstring());
@@ -403,7 +476,7 @@ class Re2Engine : public Engine {
     return Whole(p, f, s, nullptr);
   }
   bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
-    return Whole(ToUtf8(p), f, ToUtf8(s), nullptr);
+    return Whole(toUtf8(p), f, toUtf8(s), nullptr);
   }
   std::unique_ptr<CompiledPattern> Compile(const std::string& p, unsigned long f) override {
     std::unique_ptr<RE2> re = Re2Compile(p, f);
@@ -419,89 +492,13 @@ class Re2Engine : public Engine {
   }
 };
 
-// ---- Boost.Regex ----------------------------------------------------------
-
-template <class Ch>
-boost::basic_regex<Ch> BoostRegex(const std::basic_string<Ch>& p, unsigned long f) {
-  boost::regex_constants::syntax_option_type syntax = boost::regex_constants::perl;
-  if (f & IGNORE_CASE) syntax |= boost::regex_constants::icase;
-  syntax |= (f & DOT_ALL) ? boost::regex_constants::mod_s : boost::regex_constants::no_mod_s;
-  if (!(f & LINE_ANCHORS)) syntax |= boost::regex_constants::no_mod_m;
-  return boost::basic_regex<Ch>(p, syntax);
-}
-
-template <class Ch>
-bool BoostWhole(const boost::basic_regex<Ch>& re, const std::basic_string<Ch>& s,
-                std::vector<std::basic_string<Ch>>* g) {
-  boost::match_results<typename std::basic_string<Ch>::const_iterator> m;
-  if (!boost::regex_match(s, m, re)) return false;
-  if (g != nullptr) {
-    g->clear();
-    for (size_t i = 1; i < m.size(); ++i) g->push_back(m[i].matched ? m[i].str() : std::basic_string<Ch>());
-  }
-  return true;
-}
-
-class BoostCompiled : public CompiledPattern {
- public:
-  explicit BoostCompiled(boost::regex re) : re_(std::move(re)) {}
-  bool WholeGroups(const std::string& s, std::vector<std::string>& g) override {
-    try {
-      return BoostWhole(re_, s, &g);
-    } catch (const std::exception&) {
-      return false;
-    }
-  }
-
- private:
-  boost::regex re_;
-};
-
-class BoostEngine : public Engine {
- public:
-  const char* Name() const override { return "Boost.Regex"; }
-
-  bool WholeGroups(const std::string& p, unsigned long f, const std::string& s,
-                   std::vector<std::string>& g) override {
-    return Whole<char>(p, f, s, &g);
-  }
-  bool WholeGroups(const std::wstring& p, unsigned long f, const std::wstring& s,
-                   std::vector<std::wstring>& g) override {
-    return Whole<wchar_t>(p, f, s, &g);
-  }
-  bool Matches(const std::string& p, const std::string& s, unsigned long f) override {
-    return Whole<char>(p, f, s, nullptr);
-  }
-  bool Matches(const std::wstring& p, const std::wstring& s, unsigned long f) override {
-    return Whole<wchar_t>(p, f, s, nullptr);
-  }
-  std::unique_ptr<CompiledPattern> Compile(const std::string& p, unsigned long f) override {
-    try {
-      return std::make_unique<BoostCompiled>(BoostRegex(p, f));
-    } catch (const std::exception&) {
-      return nullptr;
-    }
-  }
-
- private:
-  template <class Ch>
-  static bool Whole(const std::basic_string<Ch>& p, unsigned long f, const std::basic_string<Ch>& s,
-                    std::vector<std::basic_string<Ch>>* g) {
-    try {
-      return BoostWhole(BoostRegex(p, f), s, g);
-    } catch (const std::exception&) {
-      return false;  // a bad pattern or a too complex match: no match
-    }
-  }
-};
-
 }  // namespace
 
 std::unique_ptr<Engine> MakeFwpackEngine() { return std::make_unique<FwpackEngine>(); }
-std::unique_ptr<Engine> MakeStdRegexEngine() { return std::make_unique<StdRegexEngine>(); }
+std::unique_ptr<Engine> MakeStdRegexEngine() { return std::make_unique<LibEngine<StdLib>>(); }
 std::unique_ptr<Engine> MakePcre2Engine(bool jit) { return std::make_unique<Pcre2Engine>(jit); }
 std::unique_ptr<Engine> MakeRe2Engine() { return std::make_unique<Re2Engine>(); }
-std::unique_ptr<Engine> MakeBoostEngine() { return std::make_unique<BoostEngine>(); }
+std::unique_ptr<Engine> MakeBoostEngine() { return std::make_unique<LibEngine<BoostLib>>(); }
 
 std::vector<std::unique_ptr<Engine>> AllEngines() {
   std::vector<std::unique_ptr<Engine>> all;

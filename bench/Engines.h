@@ -8,12 +8,22 @@
 
 namespace bench {
 
-// A pattern compiled once and applied to many lines, each through a fresh
-// matcher (match data), the way the components read a tool's output.
+// One matcher (match data) kept for a whole tool output and re-targeted at
+// each line, the way the components read a tool's output.
+class LineMatcher {
+ public:
+  virtual ~LineMatcher() = default;
+  virtual bool WholeGroups(const std::string& line, std::vector<std::string>& groups) = 0;
+};
+
+// A pattern compiled once and applied to many lines.
 class CompiledPattern {
  public:
   virtual ~CompiledPattern() = default;
+  // Through a fresh matcher (match data) per line.
   virtual bool WholeGroups(const std::string& subject, std::vector<std::string>& groups) = 0;
+  // A matcher to keep; the pattern must outlive it.
+  virtual std::unique_ptr<LineMatcher> MakeLineMatcher() = 0;
 };
 
 class Engine {

@@ -1,3 +1,5 @@
+// The component's parsing workloads over the Engine interface, and the
+// generated inputs with their expected results.
 #include "bench/Workloads.h"
 
 #include <cstdarg>
@@ -305,6 +307,20 @@ InstanceTable QLogicParseReuse(Engine& e, const std::vector<std::string>& lines,
       lines, trace);
 }
 
+InstanceTable QLogicParseSetText(Engine& e, const std::vector<std::string>& lines, std::vector<std::string>* trace) {
+  std::unique_ptr<CompiledPattern> compiled[3];
+  std::unique_ptr<LineMatcher> matchers[3];
+  for (int k = 0; k < 3; ++k) {
+    compiled[k] = e.Compile(kQLogicPatterns[k], DOT_ALL);
+    if (compiled[k] != nullptr) matchers[k] = compiled[k]->MakeLineMatcher();
+  }
+  return QLogicParseWith(
+      [&matchers](int k, const std::string& line, std::vector<std::string>& g) {
+        return matchers[k] != nullptr && matchers[k]->WholeGroups(line, g);
+      },
+      lines, trace);
+}
+
 std::vector<std::wstring> EmulexParse(Engine& e, const std::vector<std::string>& lines,
                                       std::vector<std::vector<std::string>>* all) {
   return EmulexParseWith(
@@ -320,6 +336,17 @@ std::vector<std::wstring> EmulexParseReuse(Engine& e, const std::vector<std::str
   return EmulexParseWith(
       [&compiled](const std::string& line, std::vector<std::string>& g) {
         return compiled != nullptr && compiled->WholeGroups(line, g);
+      },
+      lines, all);
+}
+
+std::vector<std::wstring> EmulexParseSetText(Engine& e, const std::vector<std::string>& lines,
+                                             std::vector<std::vector<std::string>>* all) {
+  std::unique_ptr<CompiledPattern> compiled = e.Compile(kEmulexPattern, DOT_ALL);
+  std::unique_ptr<LineMatcher> matcher = compiled != nullptr ? compiled->MakeLineMatcher() : nullptr;
+  return EmulexParseWith(
+      [&matcher](const std::string& line, std::vector<std::string>& g) {
+        return matcher != nullptr && matcher->WholeGroups(line, g);
       },
       lines, all);
 }

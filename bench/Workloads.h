@@ -57,6 +57,10 @@ InstanceTable QLogicParse(Engine& e, const std::vector<std::string>& lines, std:
 // fresh matcher per line.
 InstanceTable QLogicParseReuse(Engine& e, const std::vector<std::string>& lines, std::vector<std::string>* trace);
 
+// The same with one matcher per pattern for the whole output, re-targeted
+// at each line (setText with fwpack, reused match data with the others).
+InstanceTable QLogicParseSetText(Engine& e, const std::vector<std::string>& lines, std::vector<std::string>* trace);
+
 // Emulex: the seven groups of each line and the adapter key built from them.
 // Returns the keys; `groups` (optional) gets the groups of every line
 // (empty for a line that does not match).
@@ -66,6 +70,10 @@ std::vector<std::wstring> EmulexParse(Engine& e, const std::vector<std::string>&
 // The same with the pattern compiled once and a matcher per line.
 std::vector<std::wstring> EmulexParseReuse(Engine& e, const std::vector<std::string>& lines,
                                            std::vector<std::vector<std::string>>* groups);
+
+// The same with one matcher for the whole output, re-targeted per line.
+std::vector<std::wstring> EmulexParseSetText(Engine& e, const std::vector<std::string>& lines,
+                                             std::vector<std::vector<std::string>>* groups);
 
 // Version comparison with `e` doing the numeric-field test (the fwpack row
 // uses the component's own CompareVersions instead).

@@ -7,8 +7,10 @@ ENGINES = ["fwpack", "std::regex", "PCRE2", "PCRE2-JIT", "RE2", "Boost.Regex"]
 WORKLOADS = [
     ("qlogic", "line", "QLogic query output, 3 patterns per line, a fresh compile per line"),
     ("qlogic-reuse", "line", "the same, patterns compiled once per output, a matcher per line"),
+    ("qlogic-settext", "line", "the same, one matcher per pattern per output, setText for each line"),
     ("emulex", "line", "Emulex query line, 7 groups, a fresh compile per line"),
     ("emulex-reuse", "line", "the same, compiled once per output, a matcher per line"),
+    ("emulex-settext", "line", "the same, one matcher per output, setText for each line"),
     ("versions", "pair", "CompareVersions"),
     ("normalize", "text", "Brocade NormalizeVersion"),
     ("release", "text", "release-file patterns"),
@@ -80,7 +82,7 @@ def main():
         print("  ".join(c.ljust(widths[i]) for i, c in enumerate(r)).rstrip())
     print()
     for key, per, what in WORKLOADS:
-        print("  %-13s %s" % (key, what))
+        print("  %-15s %s" % (key, what))
     print()
 
     print("Scaling: whole-text QLogic instance-line pattern (DOT_ALL) on one line; CPU time per byte")

@@ -1,26 +1,19 @@
 #pragma once
-// The state one match operation reads and writes. It lives in the matcher;
-// the nodes of a compiled graph hold none, so one graph serves many matchers.
+// The state one match operation reads and writes: the group arrays, the
+// step budget and depth guard, and the failure memo. It lives in the
+// matcher; the nodes of a compiled graph hold none, so one graph serves
+// many matchers.
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <new>
 
-namespace patternlimits {
-// Node visits allowed per match operation before it is stopped.
-constexpr long long kStepBudget = 10000000;
-// Stack the match recursion may use below the frame of the operation; less
-// when the thread's stack has less room left.
-constexpr uintptr_t kStackBudget = 2u * 1024u * 1024u;
-// Kept free below the deepest match frame for whatever the caller needs.
-constexpr uintptr_t kStackReserve = 64u * 1024u;
-// Node visits an operation makes before it starts remembering failures, so
-// ordinary lines never pay for the memo.
-constexpr long long kMemoAfter = 10000;
-// Most (node, position) bits the memo of one operation may take (8 MB).
-constexpr size_t kMemoBits = size_t(64) << 20;
-}  // namespace patternlimits
+#include "pattern/PatternLimits.h"
+
+// Whole-text match (matchesWhole) or search (findFirst, findNext): the
+// search driver and the end node read it.
+enum class MatchMode : unsigned char { Search = 0, Whole = 1 };
 
 template <class Ch> struct MatchState {
   const Ch* s = nullptr;  // subject text
@@ -36,12 +29,11 @@ template <class Ch> struct MatchState {
   int searchStart = 0;
   int groupCount = 0;
   int nonCaptureCount = 0;
-  unsigned long mode = 0;  // bit 1: whole-text match
+  MatchMode mode = MatchMode::Search;
 
   long long steps = 0;
   long long stepBudget = patternlimits::kStepBudget;
-  uintptr_t stackBase = 0;
-  uintptr_t stackLimit = patternlimits::kStackBudget;
+  uintptr_t stackFloor = 0;  // the lowest frame address a visit may have
   bool limitHit = false;
 
   // Failure memo: one bit per (node, position) that is known to fail in this
@@ -54,6 +46,8 @@ template <class Ch> struct MatchState {
   int* anyFailedFrom = nullptr;
   int memoNodes = 0;        // node count of an eligible pattern, else 0
   long long memoAfter = -1;  // steps before the memo starts; negative: never
+  long long plannedMemoAfter = -1;
+  long long plannedCheckpoint = patternlimits::kStepBudget;
   // A visit looks past the counter only once steps exceed this; while the
   // memo is on, at every visit.
   long long checkpoint = patternlimits::kStepBudget;
@@ -62,14 +56,14 @@ template <class Ch> struct MatchState {
   int* anyBuf = nullptr;  // owned, as memoBuf
   size_t anyCap = 0;
 
-  bool wholeMode() const { return (mode & 1u) != 0; }
+  bool wholeMode() const { return mode == MatchMode::Whole; }
 
   // Every node visit counts a step, and once steps pass the checkpoint
   // calls pastCheckpoint(); both, and stackRoom(), are false once a limit
   // has stopped the operation, after which every further visit is refused.
   bool stackRoom() {
     uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-    if (stackBase > here && stackBase - here > stackLimit) return stop();
+    if (here < stackFloor) return stop();
     return true;
   }
 
@@ -81,14 +75,23 @@ template <class Ch> struct MatchState {
     return false;
   }
 
-  // Ready for an operation on len characters: budget full, memo off.
-  void startOperation(long long memoThreshold) {
+  // Where every operation's memo starts (steps; negative: never), and so
+  // its first checkpoint. Set when the matcher is made or re-tuned.
+  void planMemo(long long memoThreshold) {
+    plannedMemoAfter = memoNodes > 0 ? memoThreshold : -1;
+    plannedCheckpoint = plannedMemoAfter >= 0 && plannedMemoAfter < patternlimits::kStepBudget
+                            ? plannedMemoAfter
+                            : patternlimits::kStepBudget;
+  }
+
+  // Ready for an operation: budget full, memo off.
+  void startOperation() {
     limitHit = false;
     steps = 0;
     stepBudget = patternlimits::kStepBudget;
     failed = nullptr;
-    memoAfter = memoNodes > 0 ? memoThreshold : -1;
-    checkpoint = memoAfter >= 0 && memoAfter < stepBudget ? memoAfter : stepBudget;
+    memoAfter = plannedMemoAfter;
+    checkpoint = plannedCheckpoint;
   }
 
   bool known(int id, int pos) const {
@@ -113,7 +116,7 @@ template <class Ch> struct MatchState {
 
   // Characters scanned by a repetition loop cost a fraction of a visit, so
   // no loop runs unbounded either; the next visit enforces the budget.
-  void charge(long long scanned) { steps += scanned >> 4; }
+  void charge(long long scanned) { steps += scanned >> patternlimits::kScanPerStepShift; }
 
   // Past the budget: stop. Past the memo threshold: switch the memo on,
   // unless it would take more than its cap (the budget still bounds the

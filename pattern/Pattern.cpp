@@ -1,34 +1,68 @@
-// Operations a compiled pattern offers on its own matcher, and the one-call
-// forms that compile, apply once and free.
+// A compiled pattern's lifetime and accessors, the operations it offers on
+// its own matcher, and the one-call forms that compile, apply once and free.
 #include "pattern/Pattern.h"
 
 #include <climits>
 #include <cstdio>
 #include <memory>
 
-#include "pattern/Nodes.h"
+#include "pattern/CompiledPattern.h"
+#include "pattern/FlowNodes.h"
+#include "pattern/NodeDump.h"
+#include "pattern/TextMatcherCore.h"
 
-template <class Ch> BasicTextMatcher<Ch>* BasicPattern<Ch>::makeMatcher(const String& t) {
-  return new BasicTextMatcher<Ch>(this, t);
+template <class Ch> BasicPattern<Ch>::~BasicPattern() = default;
+
+template <class Ch> CompiledPattern<Ch>::~CompiledPattern() {
+  delete ownMatcher;
+  for (Node* n : nodes)
+    if (n->ownsMemory()) n->~Node();
 }
 
-template <class Ch> bool BasicPattern<Ch>::limitHit() const { return ownMatcher && ownMatcher->limitHit(); }
-
-// Made on first use: a pattern compiled only to make matchers (as the
-// component does per line) never pays for it.
-template <class Ch> BasicTextMatcher<Ch>* BasicPattern<Ch>::own() {
-  if (!ownMatcher) ownMatcher = new BasicTextMatcher<Ch>(this, String());
+template <class Ch> BasicTextMatcher<Ch>* CompiledPattern<Ch>::own() {
+  if (!ownMatcher) ownMatcher = new TextMatcherCore<Ch>(this, String());
   return ownMatcher;
 }
 
+template <class Ch> BasicTextMatcher<Ch>* BasicPattern<Ch>::makeMatcher(const String& t) {
+  return new TextMatcherCore<Ch>(&CompiledPattern<Ch>::of(*this), t);
+}
+
+template <class Ch> bool BasicPattern<Ch>::limitHit() const {
+  const BasicTextMatcher<Ch>* own = CompiledPattern<Ch>::of(*this).ownMatcher;
+  return own && own->limitHit();
+}
+
+template <class Ch> int BasicPattern<Ch>::getGroupCount() const { return CompiledPattern<Ch>::of(*this).groupCount; }
+
+template <class Ch> int BasicPattern<Ch>::getNonCaptureCount() const {
+  return CompiledPattern<Ch>::of(*this).nonCaptureCount;
+}
+
+template <class Ch> unsigned long BasicPattern<Ch>::getFlags() const { return CompiledPattern<Ch>::of(*this).flags; }
+
+template <class Ch> const typename BasicPattern<Ch>::String& BasicPattern<Ch>::getText() const {
+  return CompiledPattern<Ch>::of(*this).text;
+}
+
+template <class Ch> const NFANodeT<Ch>* BasicPattern<Ch>::getHead() const { return CompiledPattern<Ch>::of(*this).head; }
+
+template <class Ch> size_t BasicPattern<Ch>::nodeCount() const { return CompiledPattern<Ch>::of(*this).nodes.size(); }
+
+template <class Ch> bool BasicPattern<Ch>::remembersFailures() const {
+  return CompiledPattern<Ch>::of(*this).memoNodes > 0;
+}
+
 template <class Ch> bool BasicPattern<Ch>::matchesText(const String& t) {
-  own()->setText(t);
-  return ownMatcher->matchesWhole();
+  BasicTextMatcher<Ch>* m = CompiledPattern<Ch>::of(*this).own();
+  m->setText(t);
+  return m->matchesWhole();
 }
 
 template <class Ch> std::vector<typename BasicPattern<Ch>::String> BasicPattern<Ch>::findAll(const String& t) {
-  own()->setText(t);
-  return ownMatcher->findAll();
+  BasicTextMatcher<Ch>* m = CompiledPattern<Ch>::of(*this).own();
+  m->setText(t);
+  return m->findAll();
 }
 
 template <class Ch>
@@ -36,10 +70,11 @@ std::vector<typename BasicPattern<Ch>::String> BasicPattern<Ch>::split(const Str
   // 0 (or a negative limit) means no limit.
   const size_t most = limit <= 0 ? static_cast<size_t>(INT_MAX) : static_cast<size_t>(limit);
   std::vector<String> pieces;
-  own()->setText(t);
+  BasicTextMatcher<Ch>* m = CompiledPattern<Ch>::of(*this).own();
+  m->setText(t);
   int last = 0;
-  while (pieces.size() < most && ownMatcher->findNext()) {
-    int s = ownMatcher->groupStart(0), e = ownMatcher->groupEnd(0);
+  while (pieces.size() < most && m->findNext()) {
+    int s = m->groupStart(0), e = m->groupEnd(0);
     if (s == 0 && keepEmpty) {
       pieces.push_back(String());  // one leading empty piece, not two
     } else if (s == e && !keepEmpty) {
@@ -55,14 +90,15 @@ std::vector<typename BasicPattern<Ch>::String> BasicPattern<Ch>::split(const Str
 
 template <class Ch>
 typename BasicPattern<Ch>::String BasicPattern<Ch>::replace(const String& t, const String& replacement) {
-  own()->setText(t);
+  BasicTextMatcher<Ch>* m = CompiledPattern<Ch>::of(*this).own();
+  m->setText(t);
   String out;
   int last = 0;
-  while (ownMatcher->findNext()) {
-    int s = ownMatcher->groupStart(0);
+  while (m->findNext()) {
+    int s = m->groupStart(0);
     out.append(t, static_cast<size_t>(last), static_cast<size_t>(s - last));
-    out += ownMatcher->expandGroups(replacement);
-    last = ownMatcher->groupEnd(0);
+    out += m->expandGroups(replacement);
+    last = m->groupEnd(0);
   }
   out.append(t, static_cast<size_t>(last), String::npos);
   return out;
@@ -78,7 +114,7 @@ std::pair<typename BasicPattern<Ch>::String, int> BasicPattern<Ch>::findNth(cons
                                                                             int n, unsigned long f) {
   std::unique_ptr<BasicPattern> p(compile(pattern, f));
   if (!p) return {String(), -1};
-  BasicTextMatcher<Ch>* m = p->own();
+  BasicTextMatcher<Ch>* m = CompiledPattern<Ch>::of(*p).own();
   m->setText(t);
   int i = -1;
   while (i < n && m->findNext()) ++i;
@@ -112,29 +148,14 @@ typename BasicPattern<Ch>::String BasicPattern<Ch>::replace(const String& patter
 
 template <class Ch> void BasicPattern<Ch>::dumpGraph() {
   if constexpr (std::is_same<Ch, char>::value) {
-    printf("Pattern(%s):\n", text.c_str());
-    if (head) head->dump(1);
+    const CompiledPattern<Ch>& p = CompiledPattern<Ch>::of(*this);
+    printf("Pattern(%s):\n", p.text.c_str());
+    dumpNodes(p.head, 1);
     fflush(stdout);
   }
 }
 
-#define FWPATTERN_OPS(Ch)                                                                                  \
-  template BasicTextMatcher<Ch>* BasicPattern<Ch>::makeMatcher(const String&);                             \
-  template bool BasicPattern<Ch>::limitHit() const;                                                        \
-  template bool BasicPattern<Ch>::matchesText(const String&);                                              \
-  template std::vector<BasicPattern<Ch>::String> BasicPattern<Ch>::findAll(const String&);                 \
-  template std::vector<BasicPattern<Ch>::String> BasicPattern<Ch>::split(const String&, bool, int);        \
-  template BasicPattern<Ch>::String BasicPattern<Ch>::replace(const String&, const String&);               \
-  template bool BasicPattern<Ch>::matches(const String&, const String&, unsigned long);                    \
-  template std::pair<BasicPattern<Ch>::String, int> BasicPattern<Ch>::findNth(const String&, const String&, \
-                                                                              int, unsigned long);         \
-  template std::vector<BasicPattern<Ch>::String> BasicPattern<Ch>::findAll(const String&, const String&,   \
-                                                                           unsigned long);                 \
-  template std::vector<BasicPattern<Ch>::String> BasicPattern<Ch>::split(const String&, const String&,     \
-                                                                         bool, int, unsigned long);        \
-  template BasicPattern<Ch>::String BasicPattern<Ch>::replace(const String&, const String&, const String&, \
-                                                              unsigned long);                              \
-  template void BasicPattern<Ch>::dumpGraph();                                                              \
-  template BasicTextMatcher<Ch>* BasicPattern<Ch>::own();
-FWPATTERN_OPS(char)
-FWPATTERN_OPS(wchar_t)
+template class BasicPattern<char>;
+template class BasicPattern<wchar_t>;
+template class CompiledPattern<char>;
+template class CompiledPattern<wchar_t>;

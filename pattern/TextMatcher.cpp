@@ -1,11 +1,13 @@
-// A matcher applies one compiled pattern to one text and holds the state
-// its nodes read and write.
+// The matcher's operations: whole-text match, searches, group texts. Also
+// the per-thread stack bound the depth guard uses, and the per-thread spare
+// block that spares a matcher per line a trip through the allocator.
 #include <pthread.h>
 
 #include <climits>
 
-#include "pattern/Nodes.h"
+#include "pattern/FlowNodes.h"
 #include "pattern/Pattern.h"
+#include "pattern/TextMatcherCore.h"
 
 namespace {
 
@@ -26,7 +28,8 @@ uintptr_t stackLowEnd() {
   return low;
 }
 
-// How deep the match recursion may go from the frame at here.
+// How deep the match recursion may go from the frame at here (never more
+// than here holds).
 uintptr_t stackLimitFrom(uintptr_t here) {
   uintptr_t limit = patternlimits::kStackBudget;
   uintptr_t low = stackLowEnd();
@@ -60,7 +63,7 @@ thread_local SpareBlock spare;
 
 }  // namespace
 
-template <class Ch> void* BasicTextMatcher<Ch>::operator new(size_t size) {
+template <class Ch> void* TextMatcherCore<Ch>::operator new(size_t size) {
   if (kKeepSpare && spare.block && spare.size == size) {
     void* b = spare.block;
     spare.block = nullptr;
@@ -69,7 +72,7 @@ template <class Ch> void* BasicTextMatcher<Ch>::operator new(size_t size) {
   return ::operator new(size);
 }
 
-template <class Ch> void BasicTextMatcher<Ch>::operator delete(void* block, size_t size) noexcept {
+template <class Ch> void TextMatcherCore<Ch>::operator delete(void* block, size_t size) noexcept {
   if (kKeepSpare && block && !spare.block && !spare.gone) {
     spare.block = block;
     spare.size = size;
@@ -79,9 +82,9 @@ template <class Ch> void BasicTextMatcher<Ch>::operator delete(void* block, size
 }
 
 template <class Ch>
-BasicTextMatcher<Ch>::BasicTextMatcher(BasicPattern<Ch>* p, const String& t) : pattern(p), text(t) {
+TextMatcherCore<Ch>::TextMatcherCore(CompiledPattern<Ch>* p, const String& t) : pattern(p), text(t) {
   const int g = p->groupCount;
-  const int n = -p->nonCaptureCount;
+  const int n = p->nonCaptureCount;
   const int slots = g + n;
   // Five group-indexed arrays in one block, each addressed -n .. g-1.
   store = 5 * slots <= kInlineStore ? inlineStore : new int[static_cast<size_t>(5) * slots];
@@ -94,26 +97,38 @@ BasicTextMatcher<Ch>::BasicTextMatcher(BasicPattern<Ch>* p, const String& t) : p
   state.groupCount = g;
   state.nonCaptureCount = n;
   state.memoNodes = p->memoNodes;
+  state.planMemo(patternlimits::kMemoAfter);
   // Before any operation every group reads as the empty text at offset 0.
   for (int i = 0; i < g; ++i) state.groupStarts[i] = state.groupEnds[i] = 0;
 }
 
-template <class Ch> BasicTextMatcher<Ch>::~BasicTextMatcher() {
+template <class Ch> TextMatcherCore<Ch>::~TextMatcherCore() {
   if (store != inlineStore) delete[] store;
   state.releaseMemo();
 }
 
-template <class Ch> int BasicTextMatcher<Ch>::run(int from) {
-  state.startOperation(memoThreshold);
-  if (text.size() > static_cast<size_t>(INT_MAX - 2)) {  // offsets are ints
+template <class Ch> BasicTextMatcher<Ch>::~BasicTextMatcher() = default;
+
+// Small enough to inline into the operations: a whole-text match on a text
+// whose first character the pattern cannot start with fails here, before
+// any visit and any stack set-up.
+template <class Ch> inline int TextMatcherCore<Ch>::run(int from) {
+  groupsClear = false;
+  state.startOperation();
+  if (text.size() > patternlimits::kMaxTextLength) {
     state.limitHit = true;
     return -1;
   }
   state.s = text.data();
   state.len = static_cast<int>(text.size());
-  state.stackBase = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-  state.stackLimit = stackLimitFrom(state.stackBase);
-  int r = pattern->head->match(state, from);
+  if (state.wholeMode() && pattern->head->refusesWholeText(state)) return -1;
+  return runFromStart(from);
+}
+
+template <class Ch> __attribute__((noinline)) int TextMatcherCore<Ch>::runFromStart(int from) {
+  uintptr_t base = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+  state.stackFloor = base - stackLimitFrom(base);
+  int r = pattern->head->NFAStartNodeT<Ch>::match(state, from);
   state.failed = nullptr;
   if (state.limitHit) {
     state.groupStarts[0] = -1;
@@ -124,71 +139,97 @@ template <class Ch> int BasicTextMatcher<Ch>::run(int from) {
 }
 
 template <class Ch> bool BasicTextMatcher<Ch>::matchesWhole() {
-  state.mode = 1;
-  hasMatched = false;
-  state.clearGroups();
-  int r = run(0);
-  return r >= 0 && r == static_cast<int>(text.size());
+  TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
+  c.state.mode = MatchMode::Whole;
+  c.hasMatched = false;
+  c.clearGroups();
+  int r = c.run(0);
+  return r >= 0 && r == static_cast<int>(c.text.size());
 }
 
 template <class Ch> bool BasicTextMatcher<Ch>::findFirst() {
-  state.mode = 0;
-  state.clearGroups();
-  state.groupEnds[0] = run(0);
-  if (state.groupEnds[0] < 0) return false;
-  hasMatched = true;
+  TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
+  c.state.mode = MatchMode::Search;
+  c.clearGroups();
+  c.state.groupEnds[0] = c.run(0);
+  if (c.state.groupEnds[0] < 0) return false;
+  c.hasMatched = true;
   return true;
 }
 
 template <class Ch> bool BasicTextMatcher<Ch>::findNext() {
-  if (!hasMatched) return findFirst();
+  TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
+  if (!c.hasMatched) return findFirst();
+  MatchState<Ch>& state = c.state;
   int s = state.groupStarts[0];
   int e = state.groupEnds[0];
   if (s == e) e = e + 1;  // step over an empty match
   // After the end was reached the start stays past it, so every further
   // call fails instead of searching from a negative offset.
   if (e < 0) e = s;
-  state.mode = 0;
-  state.clearGroups();
+  state.mode = MatchMode::Search;
+  c.clearGroups();
   state.groupStarts[0] = e;
-  if (e >= static_cast<int>(text.size())) return false;
+  c.groupsClear = false;
+  if (e >= static_cast<int>(c.text.size())) return false;
   state.searchStart = e;
-  state.groupEnds[0] = run(e);
+  state.groupEnds[0] = c.run(e);
   return state.groupEnds[0] >= 0;
 }
 
 template <class Ch> void BasicTextMatcher<Ch>::reset() {
-  state.clearGroups();
-  hasMatched = false;
+  TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
+  c.clearGroups();
+  c.hasMatched = false;
 }
 
+// Everything else an operation reads is set up by the operation itself:
+// the budget, the memo and the limit flag when it starts, the repetition
+// counters of a repeated group by its prologue.
 template <class Ch> void BasicTextMatcher<Ch>::setText(const String& t) {
-  text = t;
+  TextMatcherCore<Ch>::of(*this).text = t;
   reset();
 }
 
-template <class Ch> typename BasicTextMatcher<Ch>::String BasicTextMatcher<Ch>::groupText(int i) const {
-  if (i < 0 || i >= state.groupCount) return String();
+template <class Ch> bool TextMatcherCore<Ch>::groupRange(int i, size_t* from, size_t* count) const {
+  if (i < 0 || i >= state.groupCount) return false;
   int gs = state.groupStarts[i], ge = state.groupEnds[i];
-  if (gs < 0 || ge < 0 || ge < gs || static_cast<size_t>(ge) > text.size()) return String();
-  return text.substr(static_cast<size_t>(gs), static_cast<size_t>(ge - gs));
+  if (gs < 0 || ge < 0 || ge < gs || static_cast<size_t>(ge) > text.size()) return false;
+  *from = static_cast<size_t>(gs);
+  *count = static_cast<size_t>(ge - gs);
+  return true;
+}
+
+template <class Ch> typename BasicTextMatcher<Ch>::String BasicTextMatcher<Ch>::groupText(int i) const {
+  const TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
+  size_t from = 0, count = 0;
+  if (!c.groupRange(i, &from, &count)) return String();
+  return c.text.substr(from, count);
 }
 
 template <class Ch> int BasicTextMatcher<Ch>::groupStart(int i) const {
+  const MatchState<Ch>& state = TextMatcherCore<Ch>::of(*this).state;
   if (i < 0 || i >= state.groupCount) return -1;
   return state.groupStarts[i];
 }
 
 template <class Ch> int BasicTextMatcher<Ch>::groupEnd(int i) const {
+  const MatchState<Ch>& state = TextMatcherCore<Ch>::of(*this).state;
   if (i < 0 || i >= state.groupCount) return -1;
   return state.groupEnds[i];
 }
 
 template <class Ch>
 std::vector<typename BasicTextMatcher<Ch>::String> BasicTextMatcher<Ch>::groupTexts(bool includeWholeMatch) const {
+  const TextMatcherCore<Ch>& c = TextMatcherCore<Ch>::of(*this);
+  const int groups = c.state.groupCount;
   std::vector<String> out;
-  out.reserve(static_cast<size_t>(state.groupCount));
-  for (int i = includeWholeMatch ? 0 : 1; i < state.groupCount; ++i) out.push_back(groupText(i));
+  out.reserve(static_cast<size_t>(groups));
+  for (int i = includeWholeMatch ? 0 : 1; i < groups; ++i) {
+    size_t from = 0, count = 0;
+    if (c.groupRange(i, &from, &count)) out.emplace_back(c.text, from, count);
+    else out.emplace_back();
+  }
   return out;
 }
 
@@ -226,5 +267,17 @@ typename BasicTextMatcher<Ch>::String BasicTextMatcher<Ch>::expandGroups(const S
   return out;
 }
 
+template <class Ch> bool BasicTextMatcher<Ch>::limitHit() const { return TextMatcherCore<Ch>::of(*this).state.limitHit; }
+
+template <class Ch> const typename BasicTextMatcher<Ch>::String& BasicTextMatcher<Ch>::getText() const {
+  return TextMatcherCore<Ch>::of(*this).text;
+}
+
+template <class Ch> void BasicTextMatcher<Ch>::setMemoThreshold(long long steps) {
+  TextMatcherCore<Ch>::of(*this).state.planMemo(steps);
+}
+
 template class BasicTextMatcher<char>;
 template class BasicTextMatcher<wchar_t>;
+template class TextMatcherCore<char>;
+template class TextMatcherCore<wchar_t>;

@@ -57,7 +57,14 @@ TEST(TextMatcherOps, FailedSearchStartsOverAndResetRewinds) {
   ASSERT_TRUE(n->findNext());
   EXPECT_EQ(n->groupStart(0), 3);
   EXPECT_FALSE(n->findNext());
-  EXPECT_FALSE(n->findNext());
+  EXPECT_FALSE(n->findNext());  // stopped at the end of the text, before any visit
+  n->reset();                   // rewinds from there too
+  EXPECT_EQ(n->groupStart(0), -1);
+  EXPECT_EQ(n->groupEnd(0), -1);
+  ASSERT_TRUE(n->findNext());
+  EXPECT_EQ(n->groupStart(0), 0);
+  n->setText("ab");
+  EXPECT_EQ(n->groupStart(0), -1);
 }
 
 TEST(TextMatcherOps, GroupReaders) {
@@ -97,6 +104,70 @@ TEST(TextMatcherOps, MatchersOfOnePatternAreIndependent) {
   EXPECT_TRUE(p->matchesText("7"));
   EXPECT_EQ(a->groupText(1), "12");
 }
+
+namespace {
+
+template <class Ch> std::basic_string<Ch> widen(const std::string& s) { return std::basic_string<Ch>(s.begin(), s.end()); }
+
+// Everything a run of operations reports: every search match (findNext from
+// wherever setText left the matcher), the whole-text match with its
+// groups, and each limit hit. Ends with one findFirst, so the matcher is
+// left in the middle of a search.
+template <class Ch> std::string trace(BasicTextMatcher<Ch>& m, int groups) {
+  std::string out = "find";
+  for (int k = 0; k < 20 && m.findNext(); ++k) out += " " + pt::offsets(m, groups);
+  if (m.limitHit()) out += " limit";
+  out += m.matchesWhole() ? " | whole " + pt::offsets(m, groups) : " | whole no";
+  if (m.limitHit()) out += " limit";
+  m.findFirst();
+  return out;
+}
+
+struct SetTextCase {
+  const char* pattern;
+  unsigned long flags;
+  std::vector<std::string> texts;  // in this order on one matcher
+};
+
+// One matcher re-targeted with setText at each text gives what a new
+// matcher over that text gives: nothing of an earlier operation (limit,
+// memo, loop counters, search progress) reaches the next text.
+template <class Ch> void compareSetText() {
+  const std::string as(40, 'a');
+  std::string commas(300, ',');
+  const std::vector<SetTextCase> cases = {
+      {"(a+)+b", 0, {as, "aab", as + "b"}},  // the first stops at the step budget
+      {"(.*),(.*),(.*)x", DOT_ALL, {commas, "a,b,cx", commas + "x", "x"}},  // the memo on, then off
+      {"(ab|a)*?c(?=x)", 0, {"ababcx", "abcxabcx", "c"}},
+      {"(?:(a)|b)++c", 0, {"abac", "bbc", "aac", "c"}},
+      {"(a{2,3}){2}", 0, {"aaaaa", "aaaa", "aaaaaa"}},
+      {"\\Gab", 0, {"ababxab", "abab", "xab"}},
+      {"(\\w+) \\1", 0, {"hey hey you you", "no match", "a a"}},
+      {"(?>a*)a|b", 0, {"aaab", "b", "aaa"}},
+      {"^\\s*(\\w+)=(\\d*)$", LINE_ANCHORS, {"k=1\nv=22", "\n", "x="}},
+  };
+  for (const SetTextCase& c : cases) {
+    SCOPED_TRACE(c.pattern);
+    std::unique_ptr<BasicPattern<Ch>> p(BasicPattern<Ch>::compile(widen<Ch>(c.pattern), c.flags));
+    ASSERT_TRUE(p);
+    const int g = p->getGroupCount();
+    std::unique_ptr<BasicTextMatcher<Ch>> kept(p->makeMatcher(std::basic_string<Ch>()));
+    for (int round = 0; round < 2; ++round) {
+      for (const std::string& text : c.texts) {
+        SCOPED_TRACE(text.size() > 40 ? text.substr(0, 40) + "..." : text);
+        std::unique_ptr<BasicTextMatcher<Ch>> fresh(p->makeMatcher(widen<Ch>(text)));
+        kept->setText(widen<Ch>(text));
+        EXPECT_EQ(kept->groupStart(0), -1);  // reset: no group is set
+        EXPECT_EQ(trace(*kept, g), trace(*fresh, g));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+TEST(TextMatcherOps, SetTextGivesWhatANewMatcherGives) { compareSetText<char>(); }
+TEST(TextMatcherOps, SetTextGivesWhatANewMatcherGivesWide) { compareSetText<wchar_t>(); }
 
 TEST(TextMatcherOps, ExpandGroups) {
   std::unique_ptr<Pattern> p(Pattern::compile("(a)(b)"));

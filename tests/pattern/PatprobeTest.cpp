@@ -86,6 +86,33 @@ TEST(Patprobe, SyntaxErrorAndUsage) {
   }
 }
 
+// Options are read before MODE only: from MODE on, an argument that begins
+// with "--" is a PATTERN or TEXT like any other.
+TEST(Patprobe, OperandsMayBeginWithDashes) {
+  struct Case {
+    const char* args;
+    int rc;
+    const char* out;
+  };
+  const Case cases[] = {
+      {"find - ---a", 0, "groups 1\nmatch 0\ngroup 0 0 1\nmatch 1\ngroup 0 1 2\nmatch 2\ngroup 0 2 3\nmatches 3\n"},
+      {"whole --wide --wide", 0, "groups 1\nwhole true\ngroup 0 0 6\n"},  // narrow: the pattern and the text
+      {"--flags 1 whole -- --X", 0, "groups 1\nwhole false\n"},
+      {"--flags 1 whole '--x' --X", 0, "groups 1\nwhole true\ngroup 0 0 3\n"},
+      {"-- whole a a", 0, "groups 1\nwhole true\ngroup 0 0 1\n"},  // "--" before MODE still ends the options
+      {"whole a a --flags", 1, ""},                                 // one operand too many, not an option
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    Result r = probe(c.args);
+    EXPECT_EQ(r.rc, c.rc);
+    EXPECT_EQ(r.out, c.out);
+    if (c.rc == 0) {
+      EXPECT_EQ(r.err, "");
+    }
+  }
+}
+
 TEST(Patprobe, WideCountsCharacters) {
   Result r = probe("--wide whole '(\\w+)\\W(.)' 'ab\xc3\xa9\xe4\xb8\x80'");
   EXPECT_EQ(r.rc, 0);

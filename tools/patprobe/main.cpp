@@ -4,7 +4,6 @@
 //   patprobe [--wide] [--flags N] [--text-file FILE] [--repeat N] MODE PATTERN [TEXT]
 #include <cerrno>
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "pattern/Pattern.h"
+#include "pattern/Utf8.h"
 
 namespace {
 
@@ -34,33 +34,6 @@ bool parseNumber(const char* s, unsigned long long max, unsigned long long* out)
   unsigned long long v = strtoull(s, &end, 0);
   if (errno || *end || v > max) return false;
   *out = v;
-  return true;
-}
-
-// Strict UTF-8 to code points; false on a malformed sequence.
-bool decodeUtf8(const std::string& in, std::wstring* out) {
-  out->clear();
-  size_t i = 0;
-  while (i < in.size()) {
-    unsigned char c = static_cast<unsigned char>(in[i]);
-    uint32_t cp;
-    int extra;
-    if (c < 0x80) { cp = c; extra = 0; }
-    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
-    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
-    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
-    else return false;
-    if (i + static_cast<size_t>(extra) >= in.size() && extra > 0) return false;
-    for (int k = 1; k <= extra; ++k) {
-      unsigned char d = static_cast<unsigned char>(in[i + k]);
-      if ((d & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    static const uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    out->push_back(static_cast<wchar_t>(cp));
-    i += static_cast<size_t>(extra) + 1;
-  }
   return true;
 }
 
@@ -139,9 +112,16 @@ int main(int argc, char** argv) {
   unsigned long long repeat = 1;
   bool timed = false;
   const char* textFile = nullptr;
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) {
+  // Options come before MODE (or end at "--"); from MODE on every argument
+  // is an operand, so a PATTERN or TEXT may itself begin with "--".
+  int i = 1;
+  for (; i < argc; ++i) {
     std::string a = argv[i];
+    if (a == "--") {
+      ++i;
+      break;
+    }
+    if (a.compare(0, 2, "--") != 0) break;
     if (a == "--wide") {
       wide = true;
     } else if (a == "--flags" || a == "--repeat" || a == "--text-file") {
@@ -156,14 +136,11 @@ int main(int argc, char** argv) {
         repeat = n;
         timed = true;
       }
-    } else if (a == "--") {
-      for (++i; i < argc; ++i) args.push_back(argv[i]);
-    } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
-      return usage("unknown option");
     } else {
-      args.push_back(a);
+      return usage("unknown option");
     }
   }
+  const std::vector<std::string> args(argv + i, argv + argc);
   if (args.size() < 2 || args.size() > 3) return usage(nullptr);
   bool whole;
   if (args[0] == "whole") whole = true;
@@ -181,6 +158,6 @@ int main(int argc, char** argv) {
   }
   if (!wide) return probe<char>(args[1], text, flags, whole, repeat, timed);
   std::wstring wpattern, wtext;
-  if (!decodeUtf8(args[1], &wpattern) || !decodeUtf8(text, &wtext)) return usage("invalid UTF-8");
+  if (!fromUtf8(args[1], &wpattern) || !fromUtf8(text, &wtext)) return usage("invalid UTF-8");
   return probe<wchar_t>(wpattern, wtext, flags, whole, repeat, timed);
 }

@@ -1,10 +1,12 @@
-// Escapes after '\' and bracketed classes, read into character sets.
-#include "pattern/ClassReader.h"
+// Escapes after a backslash and bracketed classes, read into character sets.
+#include "pattern/EscapeAndClassReader.h"
 
 #include <cstring>
+#include <type_traits>
 
-#include "pattern/Nodes.h"
+#include "pattern/CharTest.h"
 #include "pattern/Pattern.h"
+#include "pattern/PatternLimits.h"
 
 namespace {
 
@@ -97,13 +99,32 @@ template <class Ch> int octValue(const std::basic_string<Ch>& t, size_t i) {
   return (c >= '0' && c <= '7') ? c - '0' : -1;
 }
 
+template <class Ch> void addCasePairs(CharSetT<Ch>& set) {
+  for (int c = 'a'; c <= 'z'; ++c) {
+    Ch lo = static_cast<Ch>(c), up = static_cast<Ch>(c - 'a' + 'A');
+    if (set.contains(lo) || set.contains(up)) {
+      set.add(lo);
+      set.add(up);
+    }
+  }
+}
+
+// The complement of a negated set, over 0-255; under IGNORE_CASE the other
+// case of every letter is added first, so [^a] refuses both a and A.
+template <class Ch> void complementOf(CharSetT<Ch>& set, unsigned long flags) {
+  if (flags & IGNORE_CASE) addCasePairs(set);
+  set.complement256();
+}
+
 }  // namespace
 
-template <class Ch> typename BasicPattern<Ch>::Escape BasicPattern<Ch>::readEscape() {
-  Escape e;
-  const size_t len = text.size();
-  if (static_cast<size_t>(pos) >= len) {  // '\' at the end
-    report();
+template <class Ch> Escape<Ch> readEscape(ParseState<Ch>& in) {
+  using E = Escape<Ch>;
+  E e;
+  const auto& text = in.text;
+  int& pos = in.pos;
+  if (in.atEnd()) {  // '\' at the end
+    in.report();
     return e;
   }
   Ch c = text[pos++];
@@ -118,8 +139,8 @@ template <class Ch> typename BasicPattern<Ch>::Escape BasicPattern<Ch>::readEsca
     case 'P': {
       size_t n = posixSet(text, static_cast<size_t>(pos), e.set);
       if (n == 0) {
-        report();
-        return Escape();
+        in.report();
+        return E();
       }
       pos += static_cast<int>(n);
       e.inverted = c == 'P';
@@ -147,8 +168,8 @@ template <class Ch> typename BasicPattern<Ch>::Escape BasicPattern<Ch>::readEsca
         v = a * 8 + b;
         pos += 2;
       } else {
-        report();
-        return Escape();
+        in.report();
+        return E();
       }
       e.set.add(static_cast<Ch>(v));
       break;
@@ -173,33 +194,19 @@ template <class Ch> typename BasicPattern<Ch>::Escape BasicPattern<Ch>::readEsca
   return e;
 }
 
-template <class Ch> void BasicPattern<Ch>::addCasePairs(CharSetT<Ch>& set) const {
-  for (int c = 'a'; c <= 'z'; ++c) {
-    Ch lo = static_cast<Ch>(c), up = static_cast<Ch>(c - 'a' + 'A');
-    if (set.contains(lo) || set.contains(up)) {
-      set.add(lo);
-      set.add(up);
-    }
-  }
-}
-
-template <class Ch> void BasicPattern<Ch>::finishClass(CharSetT<Ch>& set, bool negated) const {
-  if (!negated) return;
-  if (flags & IGNORE_CASE) addCasePairs(set);
-  set.complement256();
-}
-
-template <class Ch> CharSetT<Ch> BasicPattern<Ch>::lowered(const CharSetT<Ch>& set) const {
+template <class Ch> CharSetT<Ch> lowered(const CharSetT<Ch>& set) {
   CharSetT<Ch> out;
   set.forEach([&out](Ch c) { out.add(patternchars::lower(c)); });
   return out;
 }
 
-template <class Ch> CharSetT<Ch> BasicPattern<Ch>::readClass(int depth) {
+template <class Ch> CharSetT<Ch> readClass(ParseState<Ch>& in, int depth) {
   CharSetT<Ch> set;
-  const int len = static_cast<int>(text.size());
+  const auto& text = in.text;
+  int& pos = in.pos;
+  const int len = in.length();
   if (depth > patternlimits::kMaxNesting) {
-    report();
+    in.report();
     return CharSetT<Ch>();
   }
   bool negated = false;
@@ -209,13 +216,13 @@ template <class Ch> CharSetT<Ch> BasicPattern<Ch>::readClass(int depth) {
   }
   if (pos < len && text[pos] == ']') {  // [] and [^]
     ++pos;
-    finishClass(set, negated);
+    if (negated) complementOf(set, in.flags);
     return set;
   }
   for (;;) {
-    if (error) return CharSetT<Ch>();
+    if (in.error) return CharSetT<Ch>();
     if (pos >= len) {  // not closed
-      report();
+      in.report();
       return CharSetT<Ch>();
     }
     Ch c = text[pos];
@@ -225,35 +232,34 @@ template <class Ch> CharSetT<Ch> BasicPattern<Ch>::readClass(int depth) {
     }
     if (c == '[') {
       ++pos;
-      CharSetT<Ch> inner = readClass(depth + 1);
-      if (error) return CharSetT<Ch>();
+      CharSetT<Ch> inner = readClass(in, depth + 1);
+      if (in.error) return CharSetT<Ch>();
       set.unite(inner);
       continue;
     }
     if (c == '&' && pos + 1 < len && text[pos + 1] == '&') {
       if (pos + 2 >= len || text[pos + 2] != '[') {
         pos += 2;
-        report();
+        in.report();
         return CharSetT<Ch>();
       }
       pos += 3;
-      CharSetT<Ch> inner = readClass(depth + 1);
-      if (error) return CharSetT<Ch>();
+      CharSetT<Ch> inner = readClass(in, depth + 1);
+      if (in.error) return CharSetT<Ch>();
       set.intersect(inner);
       continue;
     }
     Ch lo{};
     if (c == '\\') {
       ++pos;
-      Escape e = readEscape();
-      if (error) return CharSetT<Ch>();
+      Escape<Ch> e = readEscape(in);
+      if (in.error) return CharSetT<Ch>();
       if (e.quote) {
-        report();
+        in.report();
         return CharSetT<Ch>();
       }
       if (e.inverted) {
-        if (flags & IGNORE_CASE) addCasePairs(e.set);
-        e.set.complement256();
+        complementOf(e.set, in.flags);
         set.unite(e.set);
         continue;
       }
@@ -272,22 +278,22 @@ template <class Ch> CharSetT<Ch> BasicPattern<Ch>::readClass(int depth) {
     // a range
     if (pos + 1 >= len) {
       ++pos;
-      report();
+      in.report();
       return CharSetT<Ch>();
     }
     Ch d = text[pos + 1];
     Ch hi{};
     if (d == ']' || d == '[' || d == '-' || d == '&') {
       pos += 2;
-      report();
+      in.report();
       return CharSetT<Ch>();
     }
     if (d == '\\') {
       pos += 2;
-      Escape e = readEscape();
-      if (error) return CharSetT<Ch>();
+      Escape<Ch> e = readEscape(in);
+      if (in.error) return CharSetT<Ch>();
       if (e.quote || e.inverted || !e.set.single(&hi)) {
-        report();
+        in.report();
         return CharSetT<Ch>();
       }
     } else {
@@ -304,22 +310,20 @@ template <class Ch> CharSetT<Ch> BasicPattern<Ch>::readClass(int depth) {
       }
     } else {
       long long a = lo, b = hi;
-      if (b < a || b - a + 1 > 300) {  // reversed, or more than the range buffer holds
-        report();
+      if (b < a || b - a + 1 > patternlimits::kMaxWideRange) {
+        in.report();
         return CharSetT<Ch>();
       }
       for (long long v = a; v <= b; ++v) set.add(static_cast<Ch>(v));
     }
   }
-  finishClass(set, negated);
+  if (negated) complementOf(set, in.flags);
   return set;
 }
 
-#define FWPATTERN_READERS(Ch)                                                          \
-  template BasicPattern<Ch>::Escape BasicPattern<Ch>::readEscape();                      \
-  template CharSetT<Ch> BasicPattern<Ch>::readClass(int);                                \
-  template void BasicPattern<Ch>::finishClass(CharSetT<Ch>&, bool) const;                \
-  template void BasicPattern<Ch>::addCasePairs(CharSetT<Ch>&) const;                     \
-  template CharSetT<Ch> BasicPattern<Ch>::lowered(const CharSetT<Ch>&) const;
-FWPATTERN_READERS(char)
-FWPATTERN_READERS(wchar_t)
+template Escape<char> readEscape(ParseState<char>&);
+template Escape<wchar_t> readEscape(ParseState<wchar_t>&);
+template CharSetT<char> readClass(ParseState<char>&, int);
+template CharSetT<wchar_t> readClass(ParseState<wchar_t>&, int);
+template CharSetT<char> lowered(const CharSetT<char>&);
+template CharSetT<wchar_t> lowered(const CharSetT<wchar_t>&);
