@@ -4,7 +4,7 @@
 // TextMatcher over narrow text and WidePattern and WideTextMatcher over
 // wide text. How a match runs, and the limits: pattern/README.md.
 //
-//   std::unique_ptr<Pattern> p(Pattern::compile("Port Name.*: (.+).*", DOT_ALL));
+//   std::unique_ptr<Pattern> p(Pattern::compile("Port Speed.*: (.+).*", DOT_ALL));
 //   if (!p) return;  // a syntax error, already reported on stderr
 //   std::unique_ptr<TextMatcher> m(p->makeMatcher(""));
 //   for (const std::string& line : lines) {
