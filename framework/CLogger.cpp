@@ -73,22 +73,23 @@ void CLogger::Prepare() {
 }
 
 // Appends the complete lines of `text` (with the open line they finish) in
-// one write; false when the log cannot take them.
+// one write; false when the log cannot take them. A piece of a line is kept
+// even when the log cannot be opened for it, so a line reaches the log whole
+// or not at all.
 bool CLogger::Append(const std::string& text) {
   SignalHold hold;
-  int fd = OpenLog(log_path.c_str());
-  if (fd < 0) return false;
-  bool ok = true;
   const std::string::size_type end = text.rfind('\n');
+  std::string lines;
   if (end == std::string::npos) {
     open_line += text;
   } else {
-    std::string lines;
     lines.reserve(open_line.size() + end + 1);
     lines.append(open_line).append(text, 0, end + 1);
     open_line.assign(text, end + 1, std::string::npos);
-    ok = WriteAll(fd, lines.data(), lines.size());
   }
+  int fd = OpenLog(log_path.c_str());
+  if (fd < 0) return false;
+  bool ok = lines.empty() || WriteAll(fd, lines.data(), lines.size());
   // A file that opened but could not take the text (full or failing device)
   // loses the message just the same.
   if (close(fd) != 0) ok = false;
