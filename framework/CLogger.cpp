@@ -107,7 +107,7 @@ CLogger& CLogger::write(const std::string& text) {
 
 CLogger& CLogger::write(int32_t number) { return write(std::to_string(number)); }
 
-void CLogger::WriteFromSignalHandler(const char* line) {
+void CLogger::WriteLastLine(const char* line) {
   static const char kLineEnd[] = "\n";
   const size_t length = std::strlen(line);
   CLogger* logger = g_active;

@@ -21,10 +21,12 @@ class CLogger {
   bool ConsoleOff() const { return console_off; }
   const std::string& LogPath() const { return log_path; }
 
-  // For the termination handler: ends the open line, if any, and writes
-  // `line` to the console (unless silenced) and the log of the logger made
-  // last. Async-signal-safe.
-  static void WriteFromSignalHandler(const char* line);
+  // For a run that ends at once (the termination handler, an exception no
+  // one caught): ends the open line, if any, and writes `line` to the
+  // console (unless silenced) and the log of the logger made last, or to
+  // the console alone before there is one. Async-signal-safe and allocates
+  // nothing.
+  static void WriteLastLine(const char* line);
 
  private:
   void Prepare();
