@@ -346,6 +346,10 @@ void* realloc(void* block, size_t size) {
 void free(void* block) {
   static void (*real_free)(void*) = NULL;
   if (block == NULL || FromBoot(block)) return;
-  if (real_free == NULL) real_free = (void (*)(void*))Real("free");
+  if (real_free == NULL) {
+    // dlsym itself frees while it looks free up: that block is left.
+    if (g_resolving) return;
+    real_free = (void (*)(void*))Real("free");
+  }
   real_free(block);
 }
