@@ -3,7 +3,6 @@
 #include "framework/CLogger.h"
 
 #include <fcntl.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -52,7 +51,7 @@ CLogger::~CLogger() {
   SignalHold hold;
   if (g_active == this) g_active = nullptr;
   // A last line without its end still belongs in the log.
-  if (!open_line.empty()) {
+  if (!open_line.empty() && !open_line_ended) {
     int fd = OpenLog(log_path.c_str());
     if (fd >= 0) {
       WriteAll(fd, open_line.data(), open_line.size());
@@ -78,6 +77,10 @@ void CLogger::Prepare() {
 // or not at all.
 bool CLogger::Append(const std::string& text) {
   SignalHold hold;
+  if (open_line_ended) {
+    open_line.clear();
+    open_line_ended = false;
+  }
   const std::string::size_type end = text.rfind('\n');
   std::string lines;
   if (end == std::string::npos) {
@@ -118,18 +121,13 @@ void CLogger::WriteLastLine(const char* line) {
   if (!logger->console_off) {
     if (logger->console_line_open) WriteAll(1, kLineEnd, 1);
     WriteAll(1, line, length);
+    logger->console_line_open = false;
   }
+  // The open line never got its end: like any line that cannot be written
+  // whole, it stays out of the log.
+  logger->open_line_ended = true;
   int fd = OpenLog(logger->log_path.c_str());
   if (fd < 0) return;
-  struct iovec parts[3];
-  int count = 0;
-  if (!logger->open_line.empty()) {
-    parts[count++] = {const_cast<char*>(logger->open_line.data()), logger->open_line.size()};
-    parts[count++] = {const_cast<char*>(kLineEnd), 1};
-  }
-  parts[count++] = {const_cast<char*>(line), length};
-  // One write, so a line shared with other runs' log stays whole.
-  while (writev(fd, parts, count) < 0 && errno == EINTR) {
-  }
+  WriteAll(fd, line, length);
   close(fd);
 }

@@ -22,9 +22,10 @@ class CLogger {
   const std::string& LogPath() const { return log_path; }
 
   // For a run that ends at once (the termination handler, an exception no
-  // one caught): ends the open line, if any, and writes `line` to the
-  // console (unless silenced) and the log of the logger made last, or to
-  // the console alone before there is one. Async-signal-safe and allocates
+  // one caught): writes `line` to the console (unless silenced; after a line
+  // end if a line is open there) and to the log of the logger made last, or
+  // to the console alone before there is one. The log's open line is
+  // dropped, as it never got its end. Async-signal-safe and allocates
   // nothing.
   static void WriteLastLine(const char* line);
 
@@ -36,5 +37,7 @@ class CLogger {
   bool console_off = false;
   // Log text after the last line end: it is written with the line it starts.
   std::string open_line;
+  // Set once a last line has been written: the open line is dropped.
+  bool open_line_ended = false;
   bool console_line_open = false;
 };

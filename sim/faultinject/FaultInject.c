@@ -3,6 +3,8 @@
 //
 //   FWPACK_FAULT=FUNCTION:N[:ERRNO]   e.g. write:12:ENOSPC (N 0 or FUNCTION
 //                                     "none": nothing fails, calls counted)
+//   FWPACK_FAULT_TRACE=1              the failing call prints its stack on
+//                                     standard error (to find a finding's place)
 //   FWPACK_FAULT_REPORT=FILE          at exit, "FUNCTION CALLS" is appended
 //                                     for every function, so that one run
 //                                     tells a sweep where to stop
@@ -13,6 +15,7 @@
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
+#include <execinfo.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <spawn.h>
@@ -41,6 +44,7 @@ static long g_fail_at = 0;    // its call that fails (1-based), 0: none
 static int g_errno = EIO;
 static long g_calls[kHookCount];  // calls of each function so far
 static int g_active = 0;      // 0 in forked children and before set-up
+static int g_trace = 0;
 static char g_report[512];
 
 static const struct {
@@ -86,6 +90,11 @@ static int Fails(int hook) {
   if (!g_active) return 0;
   long n = __atomic_add_fetch(&g_calls[hook], 1, __ATOMIC_RELAXED);
   if (hook != g_hook || n != g_fail_at) return 0;
+  if (g_trace) {
+    void* frames[48];
+    int depth = backtrace(frames, 48);
+    backtrace_symbols_fd(frames, depth, 2);
+  }
   errno = g_errno;
   return 1;
 }
@@ -105,6 +114,7 @@ static void RawWrite(int fd, const char* text) {
 __attribute__((constructor)) static void SetUp(void) {
   const char* spec = getenv("FWPACK_FAULT");
   const char* report = getenv("FWPACK_FAULT_REPORT");
+  g_trace = getenv("FWPACK_FAULT_TRACE") != NULL;
   if (report != NULL) {
     strncpy(g_report, report, sizeof g_report - 1);
   }
@@ -135,6 +145,7 @@ __attribute__((constructor)) static void SetUp(void) {
   // The shells and tools the component starts run without the injector.
   unsetenv("FWPACK_FAULT");
   unsetenv("FWPACK_FAULT_REPORT");
+  unsetenv("FWPACK_FAULT_TRACE");
   unsetenv("LD_PRELOAD");
   pthread_atfork(NULL, NULL, ChildStops);
   g_active = 1;
