@@ -3,7 +3,6 @@
 #include "framework/CLogger.h"
 
 #include <fcntl.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -52,7 +51,7 @@ CLogger::~CLogger() {
   SignalHold hold;
   if (g_active == this) g_active = nullptr;
   // A last line without its end still belongs in the log.
-  if (!open_line.empty()) {
+  if (!open_line.empty() && !open_line_ended) {
     int fd = OpenLog(log_path.c_str());
     if (fd >= 0) {
       WriteAll(fd, open_line.data(), open_line.size());
@@ -73,22 +72,27 @@ void CLogger::Prepare() {
 }
 
 // Appends the complete lines of `text` (with the open line they finish) in
-// one write; false when the log cannot take them.
+// one write; false when the log cannot take them. A piece of a line is kept
+// even when the log cannot be opened for it, so a line reaches the log whole
+// or not at all.
 bool CLogger::Append(const std::string& text) {
   SignalHold hold;
-  int fd = OpenLog(log_path.c_str());
-  if (fd < 0) return false;
-  bool ok = true;
+  if (open_line_ended) {
+    open_line.clear();
+    open_line_ended = false;
+  }
   const std::string::size_type end = text.rfind('\n');
+  std::string lines;
   if (end == std::string::npos) {
     open_line += text;
   } else {
-    std::string lines;
     lines.reserve(open_line.size() + end + 1);
     lines.append(open_line).append(text, 0, end + 1);
     open_line.assign(text, end + 1, std::string::npos);
-    ok = WriteAll(fd, lines.data(), lines.size());
   }
+  int fd = OpenLog(log_path.c_str());
+  if (fd < 0) return false;
+  bool ok = lines.empty() || WriteAll(fd, lines.data(), lines.size());
   // A file that opened but could not take the text (full or failing device)
   // loses the message just the same.
   if (close(fd) != 0) ok = false;
@@ -106,7 +110,7 @@ CLogger& CLogger::write(const std::string& text) {
 
 CLogger& CLogger::write(int32_t number) { return write(std::to_string(number)); }
 
-void CLogger::WriteFromSignalHandler(const char* line) {
+void CLogger::WriteLastLine(const char* line) {
   static const char kLineEnd[] = "\n";
   const size_t length = std::strlen(line);
   CLogger* logger = g_active;
@@ -117,18 +121,13 @@ void CLogger::WriteFromSignalHandler(const char* line) {
   if (!logger->console_off) {
     if (logger->console_line_open) WriteAll(1, kLineEnd, 1);
     WriteAll(1, line, length);
+    logger->console_line_open = false;
   }
+  // The open line never got its end: like any line that cannot be written
+  // whole, it stays out of the log.
+  logger->open_line_ended = true;
   int fd = OpenLog(logger->log_path.c_str());
   if (fd < 0) return;
-  struct iovec parts[3];
-  int count = 0;
-  if (!logger->open_line.empty()) {
-    parts[count++] = {const_cast<char*>(logger->open_line.data()), logger->open_line.size()};
-    parts[count++] = {const_cast<char*>(kLineEnd), 1};
-  }
-  parts[count++] = {const_cast<char*>(line), length};
-  // One write, so a line shared with other runs' log stays whole.
-  while (writev(fd, parts, count) < 0 && errno == EINTR) {
-  }
+  WriteAll(fd, line, length);
   close(fd);
 }

@@ -21,10 +21,13 @@ class CLogger {
   bool ConsoleOff() const { return console_off; }
   const std::string& LogPath() const { return log_path; }
 
-  // For the termination handler: ends the open line, if any, and writes
-  // `line` to the console (unless silenced) and the log of the logger made
-  // last. Async-signal-safe.
-  static void WriteFromSignalHandler(const char* line);
+  // For a run that ends at once (the termination handler, an exception no
+  // one caught): writes `line` to the console (unless silenced; after a line
+  // end if a line is open there) and to the log of the logger made last, or
+  // to the console alone before there is one. The log's open line is
+  // dropped, as it never got its end. Async-signal-safe and allocates
+  // nothing.
+  static void WriteLastLine(const char* line);
 
  private:
   void Prepare();
@@ -34,5 +37,7 @@ class CLogger {
   bool console_off = false;
   // Log text after the last line end: it is written with the line it starts.
   std::string open_line;
+  // Set once a last line has been written: the open line is dropped.
+  bool open_line_ended = false;
   bool console_line_open = false;
 };

@@ -2,6 +2,7 @@
 // the path given after /d.
 #include <libxml/globals.h>
 #include <libxml/tree.h>
+#include <libxml/xmlerror.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -26,19 +27,32 @@ std::string AttributeBytes(const std::wstring& value) {
   return bytes;
 }
 
+// Out of memory, the library can hand out a node or an attribute without
+// its name or its text: written, that would be "< value=...>".
+xmlNodePtr Whole(xmlNodePtr node) { return node != nullptr && node->name != nullptr ? node : nullptr; }
+
+bool Whole(xmlAttrPtr attr, const std::string& value) {
+  if (attr == nullptr || attr->name == nullptr) return false;
+  return value.empty() || (attr->children != nullptr && attr->children->content != nullptr);
+}
+
+xmlNodePtr NewChild(xmlNodePtr parent, const char* name) {
+  return Whole(xmlNewChild(parent, nullptr, X(name), nullptr));
+}
+
 // One empty element carrying the attribute value; false when the library
 // could not build it.
 bool AddValue(xmlNodePtr parent, const char* name, const std::wstring& value) {
-  xmlNodePtr node = xmlNewChild(parent, nullptr, X(name), nullptr);
+  xmlNodePtr node = NewChild(parent, name);
   if (node == nullptr) return false;
   std::string bytes = AttributeBytes(value);
-  return xmlNewProp(node, X("value"), X(bytes.c_str())) != nullptr;
+  return Whole(xmlNewProp(node, X("value"), X(bytes.c_str())), bytes);
 }
 
 bool BuildTree(xmlDocPtr doc, const DiscoveryInfo& discovery) {
   xmlNodePtr root = xmlNewNode(nullptr, X("zv_rom_discovery"));
   if (root == nullptr) return false;
-  if (xmlNewProp(root, X("version"), X("2.0.0.0")) == nullptr) {
+  if (root->name == nullptr || !Whole(xmlNewProp(root, X("version"), X("2.0.0.0")), "2.0.0.0")) {
     xmlFreeNode(root);
     return false;
   }
@@ -47,17 +61,17 @@ bool BuildTree(xmlDocPtr doc, const DiscoveryInfo& discovery) {
       !AddValue(root, "version", discovery.version) ||
       !AddValue(root, "takes_effect", discovery.takes_effect))
     return false;
-  xmlNodePtr devices = xmlNewChild(root, nullptr, X("devices"), nullptr);
+  xmlNodePtr devices = NewChild(root, "devices");
   if (devices == nullptr) return false;
   for (const DeviceRec& device : discovery.devices) {
-    xmlNodePtr node = xmlNewChild(devices, nullptr, X("device"), nullptr);
+    xmlNodePtr node = NewChild(devices, "device");
     if (node == nullptr || !AddValue(node, "device_id", device.device_id) ||
         !AddValue(node, "product_id", device.product_id) ||
         !AddValue(node, "busnumber", device.busnumber) ||
         !AddValue(node, "funcnumber", device.funcnumber))
       return false;
     for (const FwItem& item : device.fw_items) {
-      xmlNodePtr fw = xmlNewChild(node, nullptr, X("fw_item"), nullptr);
+      xmlNodePtr fw = NewChild(node, "fw_item");
       if (fw == nullptr || !AddValue(fw, "type", item.type) ||
           !AddValue(fw, "firmware_id", item.firmware_id) || !AddValue(fw, "version", item.version) ||
           !AddValue(fw, "active_version", item.active_version) ||
@@ -88,8 +102,11 @@ int SaveDocument(xmlDocPtr doc, const std::string& path) {
   if (path.empty()) return ENOENT;
   xmlChar* text = nullptr;
   int size = -1;
+  // A text the library could not finish is told only in its last error.
+  xmlResetLastError();
   xmlDocDumpFormatMemory(doc, &text, &size, 1);
-  if (text == nullptr || size < 0) {
+  const xmlError* last = xmlGetLastError();
+  if (text == nullptr || size < 0 || (last != nullptr && last->code == XML_ERR_NO_MEMORY)) {
     xmlFree(text);
     return ENOMEM;
   }

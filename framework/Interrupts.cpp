@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "framework/CLogger.h"
@@ -47,7 +48,7 @@ void Terminate(int sig) {
   char line[64] = "ERROR! : Interrupted by ";
   std::strncat(line, SignalName(sig), sizeof line - std::strlen(line) - 3);
   std::strcat(line, ".\n");
-  CLogger::WriteFromSignalHandler(line);
+  CLogger::WriteLastLine(line);
   struct sigaction fallback = {};
   fallback.sa_handler = SIG_DFL;
   sigemptyset(&fallback.sa_mask);
@@ -122,8 +123,13 @@ void FlashShield::TellNew(CLogger& log) {
     const unsigned bit = 1u << i;
     if ((g_received & bit) == 0 || (told_ & bit) != 0) continue;
     told_ |= bit;
-    log.write(std::string("NOTICE : Signal ") + kShielded[i].name +
-              " received during the flash; waiting for the flash engine to finish.\n");
+    // Nothing may end the wait for the engine: a notice that cannot even be
+    // composed is dropped.
+    try {
+      log.write(std::string("NOTICE : Signal ") + kShielded[i].name +
+                " received during the flash; waiting for the flash engine to finish.\n");
+    } catch (const std::bad_alloc&) {
+    }
   }
 }
 

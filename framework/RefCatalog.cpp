@@ -1,11 +1,15 @@
 // The catalogue loader: reads reference.xml with libxml2 into RefCatalog.
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
+#include <libxml/xmlerror.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "framework/Paths.h"
 #include "framework/RefCatalogObserver.h"
@@ -162,6 +166,35 @@ class ParserMessages {
   void* saved_context_;
 };
 
+bool HoldsText(const xmlNode* node) {
+  for (; node != nullptr; node = node->next)
+    if (node->type == XML_TEXT_NODE && node->content != nullptr && node->content[0] != '\0') return true;
+  return false;
+}
+
+// The file parsed as the library's file parser does, but a parse the
+// library gave up on for want of memory is no document: what it built so
+// far would read as a catalogue with entries or values missing.
+xmlDocPtr ParseFile(const std::string& path) {
+  // Some of its allocations are told only through the last-error record.
+  xmlResetLastError();
+  xmlParserCtxtPtr context = xmlCreateFileParserCtxt(path.c_str());
+  if (context == nullptr) return nullptr;
+  if (context->directory == nullptr) context->directory = xmlParserGetDirectory(path.c_str());
+  xmlParseDocument(context);
+  xmlDocPtr doc = context->myDoc;
+  context->myDoc = nullptr;
+  const xmlError* last = xmlGetLastError();
+  const bool complete = context->wellFormed && context->errNo != XML_ERR_NO_MEMORY &&
+                        (last == nullptr || last->code != XML_ERR_NO_MEMORY);
+  xmlFreeParserCtxt(context);
+  if (!complete && doc != nullptr) {
+    xmlFreeDoc(doc);
+    doc = nullptr;
+  }
+  return doc;
+}
+
 }  // namespace
 
 std::wstring GetValueAttr(const _xmlNode* element, const char* name) {
@@ -172,6 +205,9 @@ std::wstring GetValueAttr(const _xmlNode* element, const char* name) {
         std::strcmp(reinterpret_cast<const char*>(attr->name), name) != 0)
       continue;
     xmlChar* text = xmlNodeListGetString(element->doc, attr->children, 1);
+    // Text that gives no text: the library ran out of memory, and an empty
+    // version would read as a real one.
+    if (text == nullptr && HoldsText(attr->children)) throw std::bad_alloc();
     value = Bytes(text);
     if (text != nullptr) xmlFree(text);
   }
@@ -192,14 +228,14 @@ bool RefCatalog::LoadReferences(const std::string& path, RefCatalogObserver* obs
     return false;
   }
   xmlInitParser();
-  xmlDocPtr doc;
+  std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> doc(nullptr, xmlFreeDoc);
   {
     ParserMessages messages(observer);
-    doc = xmlParseFile(path.c_str());
+    doc.reset(ParseFile(path));
   }
-  if (doc == nullptr) return false;
+  if (!doc) return false;
   WalkNodes(doc->children, nullptr, *this, observer);
-  xmlFreeDoc(doc);
+  doc.reset();
   xmlCleanupParser();
   return true;
 }

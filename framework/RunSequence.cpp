@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/CBaseCmp.h"
+#include "framework/HostFailure.h"
 #include "framework/Paths.h"
 #include "framework/ResultCodes.h"
 
@@ -62,7 +63,15 @@ int CBaseCmp::Run() {
 
   log.write("Performing discovery...\n");
   IdentifyOs();
-  if (!Discover()) return FwResult::kFailure;
+  // A command or file discovery could not read leaves the host only partly
+  // seen: neither a report nor a flash may rest on that.
+  HostFailure::Clear();
+  const bool discovered = Discover();
+  if (HostFailure::Any()) {
+    log.write("ERROR! : Discovery failed: " + HostFailure::Describe() + ".\n");
+    return FwResult::kFailure;
+  }
+  if (!discovered) return FwResult::kFailure;
 
   if (report_only) {
     log.write("Generating self-discovery XML...");

@@ -6,25 +6,32 @@
 
 #include <cerrno>
 
+#include "framework/HostFailure.h"
 #include "framework/Subprocess.h"
 #include "framework/Text.h"
 
 std::string RunCommand(const std::string& command) {
   int ends[2];
-  if (pipe2(ends, O_CLOEXEC) != 0) return "ERROR";
+  if (pipe2(ends, O_CLOEXEC) != 0) {
+    HostFailure::Note("cannot run \"" + command + "\"", errno);
+    return "ERROR";
+  }
   Subprocess::Options options;
   options.stdout_fd = ends[1];
   const pid_t pid = Subprocess::StartShell(command, options);
+  const int start_error = errno;
   close(ends[1]);
   if (pid < 0) {
     close(ends[0]);
+    HostFailure::Note("cannot run \"" + command + "\"", start_error);
     return "ERROR";
   }
   std::string output;
   char buffer[4096];
   // Every byte as the command wrote it: a NUL byte must not cut the rest of
   // its line, line end included, and so merge it with the next line. A read
-  // error ends the loop like end of stream; what was read is kept.
+  // error ends the loop like end of stream; what was read is kept, and the
+  // run learns that it is not all.
   for (;;) {
     const ssize_t got = read(ends[0], buffer, sizeof buffer);
     if (got > 0) {
@@ -32,6 +39,7 @@ std::string RunCommand(const std::string& command) {
     } else if (got < 0 && errno == EINTR) {
       continue;
     } else {
+      if (got < 0) HostFailure::Note("cannot read the output of \"" + command + "\"", errno);
       break;
     }
   }

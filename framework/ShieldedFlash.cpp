@@ -158,5 +158,10 @@ int RunShieldedFlash(CLogger& log, const std::string& command) {
   options.keep_fd[0] = lock.Descriptor();
   options.keep_fd[1] = inhibitor.Descriptor();
   const pid_t pid = Subprocess::StartShell(command, options);
+  if (pid < 0) {
+    // Reads as 255 as always; the console says why nothing ran.
+    log.write(std::string("ERROR! : Cannot start the flash engine (") + std::strerror(errno) + ").\n");
+    return Subprocess::ExitCode(-1);
+  }
   return Subprocess::ExitCode(shield.WaitTelling(pid, log));
 }

@@ -5,24 +5,34 @@
 
 #include "framework/ComponentFactory.h"
 #include "framework/Interrupts.h"
+#include "framework/LastResort.h"
 #include "framework/ResultCodes.h"
 
 int main(int argc, char** argv) {
   Interrupts::Install();
-  std::unique_ptr<CBaseCmp> component = CreateComponent();
-  if (!component) return FwResult::kFailure;
+  LastResort::InstallTerminateHandler();
+  // Declared outside the try block, so that the component's logger still
+  // takes the failure's line.
+  std::unique_ptr<CBaseCmp> component;
   int exit_code;
-  switch (component->ParseCommandLine(argc, argv)) {
-    case kCommandLineUnusable:
-      std::fputs("ERROR! : Failed to parse command line\n", stdout);
-      exit_code = FwResult::kFailure;
-      break;
-    case kCommandLineHelp:
-      exit_code = FwResult::kNothingDone;
-      break;
-    default:
-      exit_code = component->Run();
-      break;
+  try {
+    component = CreateComponent();
+    if (!component) return FwResult::kFailure;
+    switch (component->ParseCommandLine(argc, argv)) {
+      case kCommandLineUnusable:
+        std::fputs("ERROR! : Failed to parse command line\n", stdout);
+        exit_code = FwResult::kFailure;
+        break;
+      case kCommandLineHelp:
+        exit_code = FwResult::kNothingDone;
+        break;
+      default:
+        exit_code = component->Run();
+        break;
+    }
+  } catch (...) {
+    LastResort::Report(std::current_exception());
+    exit_code = FwResult::kFailure;
   }
   component.reset();
   // Only the low 8 bits reach the update manager; a result outside them

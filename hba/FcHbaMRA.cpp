@@ -2,8 +2,11 @@
 // refreshed, extended adapter after another.
 #include "hba/FcHbaMRA.h"
 
+#include <cerrno>
 #include <new>
+#include <string>
 
+#include "framework/HostFailure.h"
 #include "framework/Paths.h"
 #include "hba/HbaRegistry.h"
 
@@ -19,7 +22,10 @@ FcHbaMRA::FcHbaMRA(const char* configuration_path) : libraries_loaded(false), ad
 std::unique_ptr<FcHbaAdapter> FcHbaMRA::CreateAdapter(uint32_t row, HBA_STATUS& status) {
   std::unique_ptr<FcHbaAdapter> adapter(new (std::nothrow) FcHbaAdapter);
   if (!adapter) {
-    status = 2;  // no memory for the adapter: the enumeration ends here
+    // No memory for the adapter: the enumeration ends here, and the run
+    // learns that it saw only part of the host.
+    status = 2;
+    HostFailure::Note("cannot hold adapter " + std::to_string(row), ENOMEM);
     return nullptr;
   }
   adapter->SetNameRow(row);

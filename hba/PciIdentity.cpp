@@ -4,12 +4,14 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "framework/HostFailure.h"
 #include "framework/ShellSafeText.h"
 #include "framework/Text.h"
 
@@ -41,9 +43,12 @@ std::vector<std::string> ReadCommandLines(const std::string& command) {
   return SplitLines(RunCommand(command));
 }
 
+// A file that is there but cannot be examined is a failure, not an absence.
 bool Exists(const std::string& path) {
   struct stat info;
-  return stat(path.c_str(), &info) == 0;
+  if (stat(path.c_str(), &info) == 0) return true;
+  if (errno != ENOENT && errno != ENOTDIR) HostFailure::Note("cannot examine " + path, errno);
+  return false;
 }
 
 // One hexadecimal number, with or without "0x", and nothing else but

@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -19,9 +20,14 @@ QMXFCGetAdapterAttributes2Func g_extended_attributes_entry = nullptr;
 
 ExtensionLibraryFiles FixedFiles(const char* const (&paths)[3]) { return {paths[0], paths[1], paths[2]}; }
 
-ExtensionLibraryFiles g_files[3] = {FixedFiles(FwPaths::kQLogicLibraries),
-                                    FixedFiles(FwPaths::kEmulexLibraries),
-                                    FixedFiles(FwPaths::kBrocadeLibraries)};
+// Made on first use, not before main: an allocation that fails there could
+// not be reported.
+std::array<ExtensionLibraryFiles, 3>& Files() {
+  static std::array<ExtensionLibraryFiles, 3> files = {FixedFiles(FwPaths::kQLogicLibraries),
+                                                       FixedFiles(FwPaths::kEmulexLibraries),
+                                                       FixedFiles(FwPaths::kBrocadeLibraries)};
+  return files;
+}
 
 size_t VendorIndex(ExtensionVendor vendor) {
   switch (vendor) {
@@ -130,16 +136,15 @@ const char* ExtensionLibraryStem(ExtensionVendor vendor) {
 }
 
 void SetExtensionLibraryFiles(ExtensionVendor vendor, const ExtensionLibraryFiles& files) {
-  g_files[VendorIndex(vendor)] = files;
+  Files()[VendorIndex(vendor)] = files;
 }
 
 void ResetExtensionLibraryFiles() {
-  g_files[0] = FixedFiles(FwPaths::kQLogicLibraries);
-  g_files[1] = FixedFiles(FwPaths::kEmulexLibraries);
-  g_files[2] = FixedFiles(FwPaths::kBrocadeLibraries);
+  Files() = {FixedFiles(FwPaths::kQLogicLibraries), FixedFiles(FwPaths::kEmulexLibraries),
+             FixedFiles(FwPaths::kBrocadeLibraries)};
 }
 
-ExtensionLibraryFiles GetExtensionLibraryFiles(ExtensionVendor vendor) { return g_files[VendorIndex(vendor)]; }
+ExtensionLibraryFiles GetExtensionLibraryFiles(ExtensionVendor vendor) { return Files()[VendorIndex(vendor)]; }
 
 int LocateExtension(const char* adapter_name, const char* library_path, void* library_module, char* message,
                     int& status) {

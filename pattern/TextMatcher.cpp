@@ -44,22 +44,40 @@ uintptr_t stackLimitFrom(uintptr_t here) {
 // One freed matcher block per thread: a matcher made and freed per line
 // then costs no round trip through the allocator. Off under the address
 // sanitizer, which should see every block.
+//
+// The thread-local record is trivially destructible: a thread-local object
+// with a destructor is registered on first use with an allocation that, when
+// it fails, aborts the process. The block goes back to the heap through a
+// thread-specific key's destructor as the thread ends instead.
 struct SpareBlock {
-  void* block = nullptr;
-  size_t size = 0;
-  bool gone = false;  // the thread is ending: blocks go back to the heap
-  ~SpareBlock() {
-    ::operator delete(block);
-    block = nullptr;
-    gone = true;
-  }
+  void* block;
+  size_t size;
+  bool keyed;  // the key's destructor will free the block at the thread's end
+  bool gone;   // the thread is ending: blocks go back to the heap
 };
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kKeepSpare = false;
 #else
 constexpr bool kKeepSpare = true;
 #endif
-thread_local SpareBlock spare;
+thread_local SpareBlock spare = {nullptr, 0, false, false};
+
+void releaseSpare(void*) {
+  ::operator delete(spare.block);
+  spare.block = nullptr;
+  spare.gone = true;
+}
+
+// Whether the thread's key is set, whose destructor frees its spare block;
+// false when it could not be (then no block is kept).
+bool spareKeyed() {
+  if (spare.keyed) return true;
+  static pthread_key_t key;
+  static const bool made = pthread_key_create(&key, releaseSpare) == 0;
+  // Any non-null value makes the thread's end call the destructor.
+  spare.keyed = made && pthread_setspecific(key, &spare) == 0;
+  return spare.keyed;
+}
 
 }  // namespace
 
@@ -73,7 +91,7 @@ template <class Ch> void* TextMatcherCore<Ch>::operator new(size_t size) {
 }
 
 template <class Ch> void TextMatcherCore<Ch>::operator delete(void* block, size_t size) noexcept {
-  if (kKeepSpare && block && !spare.block && !spare.gone) {
+  if (kKeepSpare && block && !spare.block && !spare.gone && spareKeyed()) {
     spare.block = block;
     spare.size = size;
     return;

@@ -1,6 +1,10 @@
 // CLogger: the log file made at construction, console and file output,
 // silence, appending across runs and a log that cannot be written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include "framework/CLogger.h"
 #include "TestSupport.h"
@@ -76,6 +80,31 @@ TEST(CLogger, UnopenableLogReportsOncePerWriteAlsoWhenSilent) {
   log.SetConsoleOff(true);
   log.write("hidden\n");
   EXPECT_EQ(GetCapturedStdout(), std::string("one\n") + kError + "3" + kError + kError);
+}
+
+// A line reaches the log whole or not at all, whichever of its pieces met a
+// log that could not be opened.
+TEST(CLogger, LinesReachTheLogWholeOrNotAtAll) {
+  fwtest::TempDir dir;
+  const std::string sub = dir / "sub";
+  const std::string path = sub + "/Component.log";
+  fwtest::WriteFile(sub, "");  // a file where the log's folder belongs: no open succeeds
+  CLogger log(path);
+  log.SetConsoleOff(true);
+  CaptureStdout();
+  log.write("Loading references...");
+  ASSERT_EQ(std::remove(sub.c_str()), 0);
+  ASSERT_EQ(mkdir(sub.c_str(), 0755), 0);
+  log.write("done.\n").write("Performing");
+  ASSERT_EQ(std::remove(path.c_str()), 0);
+  ASSERT_EQ(rmdir(sub.c_str()), 0);
+  fwtest::WriteFile(sub, "");
+  log.write(" discovery...\n");
+  ASSERT_EQ(std::remove(sub.c_str()), 0);
+  ASSERT_EQ(mkdir(sub.c_str(), 0755), 0);
+  log.write("Generating self-discovery XML...").write("done.\n");
+  EXPECT_EQ(GetCapturedStdout(), std::string(kError) + kError);
+  EXPECT_EQ(fwtest::ReadFile(path), "Generating self-discovery XML...done.\n");
 }
 
 TEST(CLogger, FailingDeviceIsReportedLikeAnUnopenableFile) {
