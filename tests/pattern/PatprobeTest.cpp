@@ -1,14 +1,12 @@
 // patprobe as a program: its output lines, exit codes and options.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "components/qlogic/QLogicPatterns.h"
+#include "tests/common/RunProgram.h"
 
 #ifndef PATPROBE_PATH
 #error "PATPROBE_PATH must name the patprobe executable"
@@ -16,31 +14,11 @@
 
 namespace {
 
-struct Result {
-  int rc = -1;
-  std::string out, err;
-};
+using Result = fwtest::ProgramRun;
 
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// args are passed to the shell as written, so quote them there.
+// args are read by the shell as written, so they are quoted there.
 Result probe(const std::string& args) {
-  std::string errFile = testing::TempDir() + "patprobe_err_" + std::to_string(getpid());
-  std::string cmd = std::string(PATPROBE_PATH) + " " + args + " 2>" + errFile;
-  Result r;
-  FILE* f = popen(cmd.c_str(), "r");
-  if (!f) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
-  int status = pclose(f);
-  r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.err = slurp(errFile);
-  std::remove(errFile.c_str());
-  return r;
+  return fwtest::RunProgram("/bin/sh", {"-c", std::string(PATPROBE_PATH) + " " + args});
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/RunProgram.h"
 #include "tools/summary/Output.h"
 
 #ifndef FWPACK_SUMMARY
@@ -79,21 +80,7 @@ Device Lpe(const std::string& firmware, const std::string& boot) {
   return Device{"LPe12002", kLpe, {{"Firmware", "2.01A12", firmware}, {"Boot BIOS ROM", "5.12a5", boot}}};
 }
 
-struct Outcome {
-  int rc = -1;
-  std::string out, err;
-};
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string Quote(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using Outcome = fwtest::ProgramRun;
 
 class SummaryRun : public testing::Test {
  protected:
@@ -117,19 +104,7 @@ class SummaryRun : public testing::Test {
   }
 
   Outcome Summary(const std::vector<std::string>& args, const fs::path& cwd = fs::path()) {
-    std::string command = cwd.empty() ? std::string() : "cd " + Quote(cwd) + " && ";
-    command += FWPACK_SUMMARY;
-    for (const std::string& arg : args) command += " " + Quote(arg);
-    fs::path out = dir_ / ".out", err = dir_ / ".err";
-    command += " >" + Quote(out) + " 2>" + Quote(err) + " </dev/null";
-    int status = std::system(command.c_str());
-    Outcome run;
-    run.rc = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = Slurp(out);
-    run.err = Slurp(err);
-    fs::remove(out);
-    fs::remove(err);
-    return run;
+    return fwtest::RunProgram(FWPACK_SUMMARY, args, cwd.string());
   }
 
   json Json(const std::vector<std::string>& paths, int expected_rc) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "tests/common/RunProgram.h"
 
 #ifndef FWPACK_CATALOG_PATH
 #error "FWPACK_CATALOG_PATH must name the fwpack-catalog executable"
@@ -28,50 +29,15 @@
 
 namespace {
 
-struct Result {
-  int rc = -1;
-  std::string out, err;
-  long max_rss_kb = 0;
-  double seconds = 0;
-};
-
 using fwtest::ReadFile;
 using fwtest::TempDir;
 using fwtest::WriteFile;
 
 // Runs the tool with `args` from directory `cwd`, without a shell.
+using Result = fwtest::ProgramRun;
+
 Result Check(const std::vector<std::string>& args, const std::string& cwd) {
-  std::string out_file = cwd + "/.stdout", err_file = cwd + "/.stderr";
-  Result r;
-  auto start = std::chrono::steady_clock::now();
-  pid_t pid = fork();
-  if (pid == 0) {
-    int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (out < 0 || err < 0 || chdir(cwd.c_str()) != 0) _exit(126);
-    dup2(out, 1);
-    dup2(err, 2);
-    std::vector<char*> argv;
-    std::string program = FWPACK_CATALOG_PATH;
-    argv.push_back(&program[0]);
-    std::vector<std::string> copy = args;
-    for (std::string& arg : copy) argv.push_back(&arg[0]);
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  struct rusage usage {};
-  if (pid > 0 && wait4(pid, &status, 0, &usage) == pid) {
-    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.max_rss_kb = usage.ru_maxrss;
-  }
-  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  r.out = ReadFile(out_file);
-  r.err = ReadFile(err_file);
-  std::remove(out_file.c_str());
-  std::remove(err_file.c_str());
-  return r;
+  return fwtest::RunProgram(FWPACK_CATALOG_PATH, args, cwd);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
