@@ -51,7 +51,32 @@ std::string Parent(const std::string& path) {
   return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The host directory of the build running and the files it wrote, with
+// their contents.
+std::string g_host_root;
+std::map<std::string, std::string> g_written;
+
+// A file of the host as the scenario names it.
+std::string Shown(const std::string& path) {
+  if (path.compare(0, g_host_root.size() + 1, g_host_root + "/") != 0) return path;
+  const std::string inner = path.substr(g_host_root.size() + 1);
+  const std::pair<const char*, const char*> layers[] = {{"upper/etc/", "/etc/"},
+                                                        {"upper/usrlib/", "/usr/lib/"},
+                                                        {"upper/usrlib64/", "/usr/lib64/"},
+                                                        {"pkg/", "package file "}};
+  for (const auto& layer : layers) {
+    const size_t n = std::strlen(layer.first);
+    if (inner.compare(0, n, layer.first) == 0) return layer.second + inner.substr(n);
+  }
+  return inner;
+}
+
 bool WriteFile(const std::string& path, const std::string& text, mode_t mode = 0644) {
+  // Two entries that land on one file would leave only the later one: a
+  // scenario that contradicts itself is refused rather than built wrong.
+  const auto written = g_written.emplace(path, text);
+  if (!written.second && written.first->second != text)
+    return Fail("the scenario gives " + Shown(path) + " two different contents");
   if (!MakeDirs(Parent(path))) return false;
   if (!SimState::WriteTextFile(path, text)) return Fail("cannot write " + path);
   if (chmod(path.c_str(), mode) != 0) return Fail("cannot chmod " + path);
@@ -104,6 +129,13 @@ struct Layout {
   std::string sys() const { return root + "/sys"; }
   std::string pkg() const { return root + "/pkg"; }
 };
+
+// The simulator's own files in the sandbox (host state, tool records): no
+// file of the scenario may land there.
+bool InSimulatorDir(const Layout& l, const std::string& upper) {
+  const std::string dir = l.etc() + (SimState::kStateDir + 4);
+  return upper == dir || upper.compare(0, dir.size() + 1, dir + "/") == 0;
+}
 
 // Maps a machine path to the overlay layer that holds it in the sandbox.
 bool UpperFor(const Layout& l, const std::string& path, std::string& out) {
@@ -165,6 +197,8 @@ bool BuildEtc(const Layout& l, const json& scenario) {
     std::string upper, text;
     if (!UpperFor(l, it.key(), upper) || upper.compare(0, l.etc().size(), l.etc()) != 0)
       return Fail("release file " + it.key() + " must lie under /etc");
+    if (InSimulatorDir(l, upper))
+      return Fail("release file " + it.key() + " lies in the simulator's own " + SimState::kStateDir);
     if (!SimState::TextOf(*it, text)) return Fail("release file " + it.key() + " must be a text or a list of lines");
     if (!WriteFile(upper, text)) return false;
   }
@@ -189,6 +223,8 @@ bool BuildLibraries(const Layout& l, const json& scenario) {
     std::string upper;
     if (!UpperFor(l, path, upper) && !ExtraUpperFor(l, path, upper, extra))
       return Fail("library path " + path + " lies in no directory the sandbox can overlay");
+    if (InSimulatorDir(l, upper))
+      return Fail("library path " + path + " lies in the simulator's own " + SimState::kStateDir);
     const json& knobs = SimState::GetObject(libraries, path.c_str());
     const std::string variant = SimState::GetString(knobs, "variant");
     if (variant == "not_shared_object") {
@@ -354,6 +390,8 @@ namespace HostBuilder {
 bool Build(const json& scenario, const std::string& root, const std::string& sim_dir, std::string& error,
            const Runner& run) {
   g_error.clear();
+  g_written.clear();
+  g_host_root = root;
   g_run = &run;
   Layout l{root, sim_dir};
   for (const char* d : {"/upper/etc", "/upper/usrlib", "/upper/usrlib64", "/upper/var", "/work/etc", "/work/usrlib",
