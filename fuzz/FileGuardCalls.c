@@ -19,28 +19,26 @@ int FileGuardAllowsProcess(const char* call);
 
 static int Writes(int flags) { return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND)) != 0; }
 
-#define GUARDED_OPEN(name)                                                      \
-  int name(const char* path, int flags, ...) {                                  \
-    mode_t mode = 0;                                                            \
-    if (flags & (O_CREAT | O_TMPFILE)) {                                        \
-      va_list args;                                                             \
-      va_start(args, flags);                                                    \
-      mode = (mode_t)va_arg(args, int);                                         \
-      va_end(args);                                                             \
-    }                                                                           \
-    if (Writes(flags) && !FileGuardAllowsPath(#name, AT_FDCWD, path)) return -1; \
-    return REAL(int (*)(const char*, int, ...), name)(path, flags, mode);       \
+/* The mode argument, present when the flags create a file. */
+#define MODE_ARGUMENT(flags, mode)           \
+  mode_t mode = 0;                           \
+  if ((flags) & (O_CREAT | O_TMPFILE)) {     \
+    va_list args;                            \
+    va_start(args, flags);                   \
+    mode = (mode_t)va_arg(args, int);        \
+    va_end(args);                            \
   }
-#define GUARDED_OPENAT(name)                                                    \
-  int name(int dirfd, const char* path, int flags, ...) {                       \
-    mode_t mode = 0;                                                            \
-    if (flags & (O_CREAT | O_TMPFILE)) {                                        \
-      va_list args;                                                             \
-      va_start(args, flags);                                                    \
-      mode = (mode_t)va_arg(args, int);                                         \
-      va_end(args);                                                             \
-    }                                                                           \
-    if (Writes(flags) && !FileGuardAllowsPath(#name, dirfd, path)) return -1;   \
+
+#define GUARDED_OPEN(name)                                                        \
+  int name(const char* path, int flags, ...) {                                    \
+    MODE_ARGUMENT(flags, mode)                                                    \
+    if (Writes(flags) && !FileGuardAllowsPath(#name, AT_FDCWD, path)) return -1; \
+    return REAL(int (*)(const char*, int, ...), name)(path, flags, mode);         \
+  }
+#define GUARDED_OPENAT(name)                                                      \
+  int name(int dirfd, const char* path, int flags, ...) {                         \
+    MODE_ARGUMENT(flags, mode)                                                    \
+    if (Writes(flags) && !FileGuardAllowsPath(#name, dirfd, path)) return -1;     \
     return REAL(int (*)(int, const char*, int, ...), name)(dirfd, path, flags, mode); \
   }
 GUARDED_OPEN(open)
