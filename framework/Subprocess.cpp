@@ -43,16 +43,20 @@ void Pause(long nanoseconds) {
 }
 
 // In the child between fork and exec: async-signal-safe calls only.
-[[noreturn]] void Exec(const char* command, const Options& options, const sigset_t& mask) {
+[[noreturn]] void Exec(const char* command, const Options& options, const sigset_t& mask,
+                       bool pipe_ignored_at_start) {
   if (options.own_group) setpgid(0, 0);
   struct sigaction action = {};
-  action.sa_handler = options.shielded ? SIG_IGN : SIG_DFL;
   sigemptyset(&action.sa_mask);
-  for (int s : kShieldedSignals) sigaction(s, &action, nullptr);
-  // The parent may ignore SIGPIPE after a hangup; the command must not.
-  action.sa_handler = SIG_DFL;
+  // Otherwise the command gets what the run got: exec makes the run's own
+  // handlers default and keeps what it was started ignoring.
+  action.sa_handler = SIG_IGN;
+  if (options.shielded)
+    for (int s : kShieldedSignals) sigaction(s, &action, nullptr);
+  // The run ignores SIGPIPE after a flash (a hung-up terminal); its commands
+  // get the disposition it was started with.
+  action.sa_handler = pipe_ignored_at_start ? SIG_IGN : SIG_DFL;
   sigaction(SIGPIPE, &action, nullptr);
-  sigaction(SIGCHLD, &action, nullptr);
   if (options.stdin_fd >= 0 && options.stdin_fd != 0) dup2(options.stdin_fd, 0);
   if (options.stdout_fd >= 0 && options.stdout_fd != 1) dup2(options.stdout_fd, 1);
   for (int fd : options.keep_fd)
@@ -65,6 +69,12 @@ void Pause(long nanoseconds) {
 }  // namespace
 
 pid_t StartShell(const std::string& command, const Options& options) {
+  // Asked before the run can have changed it: the first command is started
+  // while the logger is made.
+  static const bool pipe_ignored_at_start = [] {
+    struct sigaction current;
+    return sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+  }();
   // A command in a group of its own is not the terminal's foreground job:
   // reading the terminal would stop it for good, so it reads nothing.
   int null_in = -1;
@@ -77,7 +87,7 @@ pid_t StartShell(const std::string& command, const Options& options) {
   {
     SignalHold hold;
     pid = fork();
-    if (pid == 0) Exec(command.c_str(), effective, hold.Saved());
+    if (pid == 0) Exec(command.c_str(), effective, hold.Saved(), pipe_ignored_at_start);
     if (pid > 0) {
       // Set on both sides, so the group exists whichever runs first.
       if (options.own_group) {
