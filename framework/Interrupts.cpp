@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <string>
 
@@ -18,21 +19,15 @@ namespace Interrupts {
 
 namespace {
 
-struct Named {
-  int sig;
-  const char* name;
-};
-// The order is the order of the notices when several kinds arrive at once.
-const Named kShielded[] = {
-    {SIGINT, "SIGINT"}, {SIGQUIT, "SIGQUIT"}, {SIGTSTP, "SIGTSTP"}, {SIGHUP, "SIGHUP"}, {SIGTERM, "SIGTERM"}};
+constexpr size_t kShieldedCount = std::size(kShieldedSignals);
 const int kTerminating[] = {SIGINT, SIGHUP, SIGTERM};
 
 volatile sig_atomic_t g_flashing = 0;
-volatile sig_atomic_t g_received = 0;  // one bit per entry of kShielded
+volatile sig_atomic_t g_received = 0;  // one bit per entry of kShieldedSignals
 
 unsigned BitOf(int sig) {
-  for (unsigned i = 0; i < sizeof kShielded / sizeof kShielded[0]; ++i)
-    if (kShielded[i].sig == sig) return 1u << i;
+  for (size_t i = 0; i < kShieldedCount; ++i)
+    if (kShieldedSignals[i] == sig) return 1u << i;
   return 0;
 }
 
@@ -65,8 +60,7 @@ void NoteChild(int) {}
 void Handle(int sig, void (*handler)(int), struct sigaction* previous) {
   struct sigaction action = {};
   action.sa_handler = handler;
-  sigemptyset(&action.sa_mask);
-  for (const Named& s : kShielded) sigaddset(&action.sa_mask, s.sig);
+  action.sa_mask = ShieldedSignalSet();
   action.sa_flags = SA_RESTART;
   sigaction(sig, &action, previous);
 }
@@ -79,9 +73,14 @@ bool Ignored(int sig) {
 }  // namespace
 
 const char* SignalName(int sig) {
-  for (const Named& s : kShielded)
-    if (s.sig == sig) return s.name;
-  return "signal";
+  switch (sig) {
+    case SIGINT: return "SIGINT";
+    case SIGQUIT: return "SIGQUIT";
+    case SIGTSTP: return "SIGTSTP";
+    case SIGHUP: return "SIGHUP";
+    case SIGTERM: return "SIGTERM";
+    default: return "signal";
+  }
 }
 
 void Install() {
@@ -90,18 +89,18 @@ void Install() {
 }
 
 namespace {
-struct sigaction g_saved[sizeof kShielded / sizeof kShielded[0]];
+struct sigaction g_saved[kShieldedCount];
 struct sigaction g_saved_child;
-bool g_kept[sizeof kShielded / sizeof kShielded[0]];
+bool g_kept[kShieldedCount];
 }  // namespace
 
 FlashShield::FlashShield() {
   SignalHold hold;
   g_received = 0;
   g_flashing = 1;
-  for (unsigned i = 0; i < sizeof kShielded / sizeof kShielded[0]; ++i) {
-    g_kept[i] = Ignored(kShielded[i].sig);
-    if (!g_kept[i]) Handle(kShielded[i].sig, Terminate, &g_saved[i]);
+  for (size_t i = 0; i < kShieldedCount; ++i) {
+    g_kept[i] = Ignored(kShieldedSignals[i]);
+    if (!g_kept[i]) Handle(kShieldedSignals[i], Terminate, &g_saved[i]);
   }
   Handle(SIGCHLD, NoteChild, &g_saved_child);
   // A hung-up terminal must not end the run once the engine has its
@@ -111,22 +110,22 @@ FlashShield::FlashShield() {
 
 FlashShield::~FlashShield() {
   SignalHold hold;
-  for (unsigned i = 0; i < sizeof kShielded / sizeof kShielded[0]; ++i)
-    if (!g_kept[i]) sigaction(kShielded[i].sig, &g_saved[i], nullptr);
+  for (size_t i = 0; i < kShieldedCount; ++i)
+    if (!g_kept[i]) sigaction(kShieldedSignals[i], &g_saved[i], nullptr);
   sigaction(SIGCHLD, &g_saved_child, nullptr);
   g_flashing = 0;
   g_received = 0;
 }
 
 void FlashShield::TellNew(CLogger& log) {
-  for (unsigned i = 0; i < sizeof kShielded / sizeof kShielded[0]; ++i) {
+  for (size_t i = 0; i < kShieldedCount; ++i) {
     const unsigned bit = 1u << i;
     if ((g_received & bit) == 0 || (told_ & bit) != 0) continue;
     told_ |= bit;
     // Nothing may end the wait for the engine: a notice that cannot even be
     // composed is dropped.
     try {
-      log.write(std::string("NOTICE : Signal ") + kShielded[i].name +
+      log.write(std::string("NOTICE : Signal ") + SignalName(kShieldedSignals[i]) +
                 " received during the flash; waiting for the flash engine to finish.\n");
     } catch (const std::bad_alloc&) {
     }
@@ -137,13 +136,11 @@ int FlashShield::WaitTelling(pid_t pid, CLogger& log) {
   if (pid <= 0) return -1;
   // Signals and the child's end are taken only inside sigsuspend, so none
   // slips in between the check and the wait.
-  sigset_t held, original, waiting;
-  sigemptyset(&held);
-  for (const Named& s : kShielded) sigaddset(&held, s.sig);
+  sigset_t held = ShieldedSignalSet(), original, waiting;
   sigaddset(&held, SIGCHLD);
   sigprocmask(SIG_BLOCK, &held, &original);
   waiting = original;
-  for (const Named& s : kShielded) sigdelset(&waiting, s.sig);
+  for (int s : kShieldedSignals) sigdelset(&waiting, s);
   sigdelset(&waiting, SIGCHLD);
   int status = -1;
   for (;;) {

@@ -4,12 +4,22 @@
 // never sees the state it reads half changed.
 #include <signal.h>
 
+// The signals the run's handlers act on: SIGINT, SIGHUP and SIGTERM end a run
+// outside the flash; during it all five are only recorded, and kept off the
+// engine. The order is the order of the flash notices.
+inline constexpr int kShieldedSignals[] = {SIGINT, SIGQUIT, SIGTSTP, SIGHUP, SIGTERM};
+
+inline sigset_t ShieldedSignalSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int s : kShieldedSignals) sigaddset(&set, s);
+  return set;
+}
+
 class SignalHold {
  public:
   SignalHold() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (int s : {SIGINT, SIGQUIT, SIGTSTP, SIGHUP, SIGTERM}) sigaddset(&held, s);
+    const sigset_t held = ShieldedSignalSet();
     sigprocmask(SIG_BLOCK, &held, &saved_);
   }
   ~SignalHold() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }

@@ -21,8 +21,6 @@ namespace {
 constexpr int kSlots = 8;
 volatile sig_atomic_t g_children[kSlots];
 
-const int kShieldedSignals[] = {SIGINT, SIGQUIT, SIGTSTP, SIGHUP, SIGTERM};
-
 void Register(pid_t pid) {
   for (volatile sig_atomic_t& slot : g_children)
     if (slot == 0) {
