@@ -33,11 +33,14 @@ long Line(const xmlNode* node) { return xmlGetLineNo(const_cast<xmlNode*>(node))
 
 const char* Name(const xmlNode* node) { return reinterpret_cast<const char*>(node->name); }
 
+bool IsAttr(const xmlAttr* attr, const char* name) {
+  return attr->type == XML_ATTRIBUTE_NODE && attr->name != nullptr &&
+         std::strcmp(reinterpret_cast<const char*>(attr->name), name) == 0;
+}
+
 bool HasAttr(const xmlNode* element, const char* name) {
   for (const xmlAttr* attr = element->properties; attr != nullptr; attr = attr->next)
-    if (attr->type == XML_ATTRIBUTE_NODE && attr->name != nullptr &&
-        std::strcmp(reinterpret_cast<const char*>(attr->name), name) == 0)
-      return true;
+    if (IsAttr(attr, name)) return true;
   return false;
 }
 
@@ -201,9 +204,7 @@ std::wstring GetValueAttr(const _xmlNode* element, const char* name) {
   std::wstring value;
   if (element == nullptr || name == nullptr) return value;
   for (const xmlAttr* attr = element->properties; attr != nullptr; attr = attr->next) {
-    if (attr->type != XML_ATTRIBUTE_NODE || attr->name == nullptr ||
-        std::strcmp(reinterpret_cast<const char*>(attr->name), name) != 0)
-      continue;
+    if (!IsAttr(attr, name)) continue;
     xmlChar* text = xmlNodeListGetString(element->doc, attr->children, 1);
     // Text that gives no text: the library ran out of memory, and an empty
     // version would read as a real one.

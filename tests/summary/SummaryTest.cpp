@@ -84,17 +84,7 @@ using Outcome = fwtest::ProgramRun;
 
 class SummaryRun : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = testing::TempDir() + "fwsummary.XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    ASSERT_NE(mkdtemp(buffer.data()), nullptr);
-    dir_ = buffer.data();
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
+  void SetUp() override { ASSERT_TRUE(scratch_.ok()); }
 
   fs::path Write(const std::string& name, const std::string& content) {
     fs::path path = dir_ / name;
@@ -116,7 +106,8 @@ class SummaryRun : public testing::Test {
     return json::parse(run.out);
   }
 
-  fs::path dir_;
+  fwtest::TempDir scratch_{"fwsummary."};
+  const fs::path dir_{scratch_.path()};
 };
 
 // Reports -> rows, as (product, device_id, item, version, upgrade, rewrite,

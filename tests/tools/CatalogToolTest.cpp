@@ -13,10 +13,10 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "framework/Text.h"
 #include "TestSupport.h"
 #include "tests/common/RunProgram.h"
 
@@ -40,13 +40,6 @@ Result Check(const std::vector<std::string>& args, const std::string& cwd) {
   return fwtest::RunProgram(FWPACK_CATALOG_PATH, args, cwd);
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 bool IsFinding(const std::string& line) {
   size_t colon = line.find(": ");
   if (colon == std::string::npos || colon == 0) return false;
@@ -57,7 +50,7 @@ bool IsFinding(const std::string& line) {
 
 std::vector<std::string> Findings(const std::string& out) {
   std::vector<std::string> found;
-  for (const std::string& line : Lines(out))
+  for (const std::string& line : SplitLines(out))
     if (IsFinding(line)) found.push_back(line);
   return found;
 }
@@ -267,7 +260,7 @@ TEST(CatalogTool, JsonHoldsTheSameFindingsAndEntries) {
                          f["level"].get<std::string>() + ": " + f["text"].get<std::string>());
     EXPECT_EQ(findings, Findings(text.out));
     size_t listed = 0;
-    for (const std::string& line : Lines(text.out)) listed += line.rfind("entry ", 0) == 0;
+    for (const std::string& line : SplitLines(text.out)) listed += line.rfind("entry ", 0) == 0;
     EXPECT_EQ(doc["entries"].size(), listed);
   }
   WriteFile(dir / "reference.xml", Catalogue(Devices(Device("1077.2532.1077.015d"))));
@@ -415,7 +408,7 @@ TEST(CatalogTool, FiftyMegabytesCheckInSeconds) {
     EXPECT_EQ(findings[1], "60006: warning: element note in tarvix_fchba_reference is ignored");
     EXPECT_NE(findings[11].find("element note in tarvix_fchba_reference is ignored ("),
               std::string::npos);
-    EXPECT_EQ(Lines(r.out).size(), 2 + kDevices + 1 + findings.size());
+    EXPECT_EQ(SplitLines(r.out).size(), 2 + kDevices + 1 + findings.size());
     // Bounded: well within a minute and a few times the file in memory,
     // also on a loaded machine or under the sanitizers.
     EXPECT_LT(r.seconds, 60.0);

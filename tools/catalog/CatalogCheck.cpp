@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <cwctype>
+#include <iterator>
 #include <unordered_map>
 
 #include "framework/RefCatalogObserver.h"
@@ -49,11 +50,13 @@ std::string Escape(const std::string& text, bool quote) {
 
 enum Field { kType, kDeviceId, kModel, kFirmware, kBios, kBoot, kDuration, kFieldCount };
 
+// The value elements of a device, in Field order.
+const char* const kFieldNames[kFieldCount] = {"type", "device_id", "model", "firmware",
+                                              "bios", "boot", "duration"};
+
 int FieldIndex(const char* name) {
-  static const char* const kNames[kFieldCount] = {"type", "device_id", "model", "firmware",
-                                                  "bios", "boot", "duration"};
   for (int i = 0; i < kFieldCount; ++i)
-    if (std::strcmp(name, kNames[i]) == 0) return i;
+    if (std::strcmp(name, kFieldNames[i]) == 0) return i;
   return -1;
 }
 
@@ -80,8 +83,7 @@ size_t EditDistance(const std::string& a, const std::string& b) {
 
 // The element the author probably meant, for a name the loader ignores.
 std::string Suggestion(const std::string& name, const std::string& parent) {
-  static const std::vector<std::string> kInDevice = {"type", "device_id", "model", "firmware",
-                                                     "bios", "boot", "duration"};
+  static const std::vector<std::string> kInDevice(std::begin(kFieldNames), std::end(kFieldNames));
   static const std::vector<std::string> kInDevices = {"device"};
   static const std::vector<std::string> kInRoot = {"discovery_app_path", "installer_app_path",
                                                    "devices"};
@@ -107,8 +109,6 @@ bool WholeNumber(const std::wstring& text) {
   return !text.empty() &&
          std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
 }
-
-std::string Quoted(const std::wstring& text) { return Quote(NarrowBytes(text)); }
 
 class Collector : public RefCatalogObserver {
  public:
@@ -231,7 +231,9 @@ class Collector : public RefCatalogObserver {
 
 }  // namespace
 
-std::string Quote(const std::string& text) { return "\"" + Escape(text, true) + "\""; }
+std::string Quote(const std::wstring& text) {
+  return "\"" + Escape(NarrowBytes(text), true) + "\"";
+}
 
 int CheckResult::ExitCode() const {
   int code = 0;
@@ -338,12 +340,12 @@ void ReportEntries(VendorCatalogue& vendor, const Collector& collector,
     for (const auto& version : versions) {
       if (!version.value->empty() && !HasDigit(*version.value))
         extra.push_back({at.field[version.field], false,
-                         which + version.name + " version " + Quoted(*version.value) +
+                         which + version.name + " version " + Quote(*version.value) +
                              " has no digit"});
     }
     if (!entry.duration.empty() && !WholeNumber(entry.duration))
       extra.push_back({at.field[kDuration], false,
-                       which + "duration " + Quoted(entry.duration) +
+                       which + "duration " + Quote(entry.duration) +
                            " is not a whole number of seconds"});
     if (entry.device_id.empty()) {
       if (at.field[kDeviceId] != 0 && !at.without_attr[kDeviceId])
@@ -353,12 +355,12 @@ void ReportEntries(VendorCatalogue& vendor, const Collector& collector,
     int winner = found[i];
     if (winner == static_cast<int>(i)) continue;
     std::string text = "entry " + std::to_string(i) + " is never found by its device_id " +
-                       Quoted(entry.device_id) + ": ";
+                       Quote(entry.device_id) + ": ";
     if (winner >= 0) {
       size_t w = static_cast<size_t>(winner);
       long line = w < lines.size() ? lines[w].device : 0;
       text += "the lookup returns entry " + std::to_string(w) + " (line " + std::to_string(line) +
-              ", device_id " + Quoted(entries[w].device_id) + ")";
+              ", device_id " + Quote(entries[w].device_id) + ")";
     } else {
       text += "the lookup returns no entry";
     }

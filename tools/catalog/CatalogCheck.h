@@ -27,8 +27,8 @@ struct CheckResult {
 
 CheckResult CheckCatalogue(const std::string& path, Vendor vendor);
 
-// A text for a message: quoted, with '"' and '\' escaped and control bytes
-// as \xHH; other bytes pass unchanged.
-std::string Quote(const std::string& text);
+// A catalogue text (one byte per character) for a message: quoted, with '"'
+// and '\' escaped and control bytes as \xHH; other bytes pass unchanged.
+std::string Quote(const std::wstring& text);
 
 }  // namespace fwcatalog

@@ -27,19 +27,18 @@ int BadCommandLine(const std::string& why) {
   return kUsageExit;
 }
 
-std::string Text(const std::wstring& text) { return fwcatalog::Quote(NarrowBytes(text)); }
-
 std::string Plain(const fwcatalog::CheckResult& result) {
+  using fwcatalog::Quote;
   std::string out;
   if (result.loaded) {
-    out += "discovery_app_path " + Text(result.catalog.discovery_app_path) + "\n";
-    out += "installer_app_path " + Text(result.catalog.installer_app_path) + "\n";
+    out += "discovery_app_path " + Quote(result.catalog.discovery_app_path) + "\n";
+    out += "installer_app_path " + Quote(result.catalog.installer_app_path) + "\n";
     for (size_t i = 0; i < result.catalog.entries.size(); ++i) {
       const RefEntry& e = result.catalog.entries[i];
-      out += "entry " + std::to_string(i) + ": device_id " + Text(e.device_id) + " model " +
-             Text(e.model) + " type " + Text(e.type) + " firmware " + Text(e.firmware) +
-             " bios " + Text(e.bios) + " bios_present " + std::to_string(e.bios_present) +
-             " boot " + Text(e.boot) + " duration " + Text(e.duration) + "\n";
+      out += "entry " + std::to_string(i) + ": device_id " + Quote(e.device_id) + " model " +
+             Quote(e.model) + " type " + Quote(e.type) + " firmware " + Quote(e.firmware) +
+             " bios " + Quote(e.bios) + " bios_present " + std::to_string(e.bios_present) +
+             " boot " + Quote(e.boot) + " duration " + Quote(e.duration) + "\n";
     }
   }
   for (const fwcatalog::Finding& finding : result.findings)

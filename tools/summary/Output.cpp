@@ -61,6 +61,17 @@ std::size_t Utf8Length(const std::string& text, std::size_t i) {
   return length;
 }
 
+// The lines after the table: hosts without a supported device, then the
+// reports not read, each line begun with `prefix`.
+std::string Notes(const Summary& summary, const char* prefix) {
+  std::string out;
+  for (const std::string& host : summary.NoDeviceHosts())
+    out += std::string(prefix) + "no supported device: " + Printable(host) + "\n";
+  for (const ReportError& error : summary.Errors())
+    out += std::string(prefix) + "error: " + Printable(error.host) + ": " + Printable(error.reason) + "\n";
+  return out;
+}
+
 }  // namespace
 
 std::string CsvField(const std::string& text) {
@@ -140,10 +151,7 @@ std::string FormatText(const Summary& summary) {
   };
   emit(std::vector<std::string>(std::begin(kHeader), std::end(kHeader)));
   for (const auto& line : cells) emit(line);
-  for (const std::string& host : summary.NoDeviceHosts()) out += "no supported device: " + Printable(host) + "\n";
-  for (const ReportError& error : summary.Errors())
-    out += "error: " + Printable(error.host) + ": " + Printable(error.reason) + "\n";
-  return out;
+  return out + Notes(summary, "");
 }
 
 std::string FormatCsv(const Summary& summary) {
@@ -156,14 +164,7 @@ std::string FormatCsv(const Summary& summary) {
   return out;
 }
 
-std::string FormatCsvNotes(const Summary& summary) {
-  std::string out;
-  for (const std::string& host : summary.NoDeviceHosts())
-    out += "fwpack-summary: no supported device: " + Printable(host) + "\n";
-  for (const ReportError& error : summary.Errors())
-    out += "fwpack-summary: error: " + Printable(error.host) + ": " + Printable(error.reason) + "\n";
-  return out;
-}
+std::string FormatCsvNotes(const Summary& summary) { return Notes(summary, "fwpack-summary: "); }
 
 std::string FormatJson(const Summary& summary) {
   std::string out = "{\"rows\": [";

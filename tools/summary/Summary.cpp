@@ -4,16 +4,12 @@
 
 namespace FleetSummary {
 
-bool Summary::HasHost(const std::string& host) const { return host_index_.count(host) != 0; }
-
-bool Summary::AddReport(const std::string& host, const ReportContent& content) {
-  if (HasHost(host)) return false;
+void Summary::AddReport(const std::string& host, const ReportContent& content) {
   std::size_t index = hosts_.size();
   hosts_.push_back(host);
-  host_index_.emplace(host, index);
   if (content.devices == 0) {
     no_device_.push_back(index);
-    return true;
+    return;
   }
   for (const ReportItem& item : content.items) {
     Counts& counts = rows_[RowKey{item.product, item.device_id, item.type, item.version}];
@@ -26,7 +22,6 @@ bool Summary::AddReport(const std::string& host, const ReportContent& content) {
       ++counts.downgrade;
     }
   }
-  return true;
 }
 
 void Summary::AddError(const std::string& host, const std::string& reason) {

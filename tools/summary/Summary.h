@@ -35,11 +35,10 @@ struct ReportError {
 
 class Summary {
  public:
-  // A report that was read whole. Returns false (and adds nothing) when the
-  // host has been counted already.
-  bool AddReport(const std::string& host, const ReportContent& content);
+  // A report that was read whole, of a host not added before (the caller
+  // turns a second report of a host into an error).
+  void AddReport(const std::string& host, const ReportContent& content);
   void AddError(const std::string& host, const std::string& reason);
-  bool HasHost(const std::string& host) const;
 
   // Largest need first: upgrade count descending, then the key (product,
   // device id, item, version) in byte order. Keys are unique, so the order
@@ -54,7 +53,6 @@ class Summary {
     std::vector<std::size_t> hosts;  // indexes into hosts_, each once
   };
   std::vector<std::string> hosts_;
-  std::map<std::string, std::size_t> host_index_;
   std::map<RowKey, Counts> rows_;
   std::vector<std::size_t> no_device_;
   std::vector<ReportError> errors_;
