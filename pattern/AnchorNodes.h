@@ -25,7 +25,6 @@ template <class Ch> class NFAEndOfLineNodeT : public NFANodeT<Ch> {
 template <class Ch> class NFAStartOfInputNodeT : public NFANodeT<Ch> {
  public:
   NFAStartOfInputNodeT() : NFANodeT<Ch>(NodeKind::StartOfInput) {}
-  bool isStartOfInput() const override { return true; }
   int match(MatchState<Ch>& m, int pos) const override { return pos == 0 ? this->next->go(m, pos) : -1; }
 };
 

@@ -31,14 +31,6 @@ template <class Ch> class CompiledPattern final : public BasicPattern<Ch> {
     nodes.push_back(n);
     return n;
   }
-  bool containsNode(const Node* n) const {
-    for (const Node* k : nodes)
-      if (k == n) return true;
-    return false;
-  }
-  void enterNode(Node* n) {
-    if (!containsNode(n)) nodes.push_back(n);
-  }
   // The pattern's own matcher, made on first use: a pattern compiled only
   // to make matchers (as the components do) never pays for it.
   BasicTextMatcher<Ch>* own();
@@ -55,9 +47,3 @@ template <class Ch> class CompiledPattern final : public BasicPattern<Ch> {
  private:
   NodeArena arena;
 };
-
-template <class Ch> bool NFANodeT<Ch>::enter(CompiledPattern<Ch>& pattern) {
-  if (pattern.containsNode(this)) return false;
-  pattern.enterNode(this);
-  return true;
-}

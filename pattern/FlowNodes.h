@@ -32,12 +32,6 @@ template <class Ch> class NFAAcceptNodeT : public NFANodeT<Ch> {
 template <class Ch> class NFAOrNodeT : public NFANodeT<Ch> {
  public:
   NFAOrNodeT(NFANodeT<Ch>* l, NFANodeT<Ch>* r) : NFANodeT<Ch>(NodeKind::Or), left(l), right(r) {}
-  void collectNodes(CompiledPattern<Ch>& pattern) override {
-    if (!this->enter(pattern)) return;
-    this->collect(left, pattern);
-    this->collect(right, pattern);
-    this->collect(this->next, pattern);
-  }
   int match(MatchState<Ch>& m, int pos) const override {
     int r = left->go(m, pos);
     if (r != -1) return r;

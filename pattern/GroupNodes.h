@@ -8,7 +8,6 @@
 template <class Ch> class NFAGroupHeadNodeT : public NFANodeT<Ch> {
  public:
   explicit NFAGroupHeadNodeT(int gi) : NFANodeT<Ch>(NodeKind::GroupHead), groupIndex(gi) {}
-  bool isGroupHead() const override { return true; }
   int match(MatchState<Ch>& m, int pos) const override {
     return this->recordAndGo(m, m.groupStarts[groupIndex], pos);
   }
@@ -75,11 +74,6 @@ template <class Ch> class NFAGroupLoopNodeT : public NFANodeT<Ch> {
  public:
   NFAGroupLoopNodeT(int gi, int mn, int mx, Repetition type, NFANodeT<Ch>* in)
       : NFANodeT<Ch>(NodeKind::GroupLoop), groupIndex(gi), min(mn), max(mx), loopType(type), inner(in) {}
-  void collectNodes(CompiledPattern<Ch>& pattern) override {
-    if (!this->enter(pattern)) return;
-    this->collect(inner, pattern);
-    this->collect(this->next, pattern);
-  }
   int match(MatchState<Ch>& m, int pos) const override {
     const int i = groupIndex;
     int& count = m.loopCounts[i];

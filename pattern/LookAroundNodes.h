@@ -8,11 +8,6 @@
 template <class Ch> class NFALookAheadNodeT : public NFANodeT<Ch> {
  public:
   NFALookAheadNodeT(NFANodeT<Ch>* in, bool pos) : NFANodeT<Ch>(NodeKind::LookAhead), positive(pos), inner(in) {}
-  void collectNodes(CompiledPattern<Ch>& pattern) override {
-    if (!this->enter(pattern)) return;
-    this->collect(inner, pattern);
-    this->collect(this->next, pattern);
-  }
   int match(MatchState<Ch>& m, int pos) const override {
     int r = inner->go(m, pos);
     if (m.limitHit) return -1;

@@ -8,8 +8,6 @@
 #include "pattern/MatchState.h"
 #include "pattern/PatternLimits.h"
 
-template <class Ch> class CompiledPattern;
-
 // One per node class; lets the compiler's analyses and the pattern's
 // clean-up tell nodes apart without run-time type information.
 enum class NodeKind : unsigned char {
@@ -83,17 +81,9 @@ template <class Ch> class NFANodeT {
     }
   }
 
-  // Enters this node and everything reachable from it into the pattern's
-  // node set. The compiler enters nodes as it makes them, so the engine
-  // never needs this walk itself.
-  virtual void collectNodes(CompiledPattern<Ch>& pattern) {
-    if (enter(pattern)) collect(next, pattern);
-  }
   // The end of a successful match of the rest of the pattern from this
   // node on at pos, or -1.
   virtual int match(State& m, int pos) const = 0;
-  virtual bool isGroupHead() const { return false; }
-  virtual bool isStartOfInput() const { return false; }
   // Run once the graph is linked, on the nodes from the last made to the
   // first: lets nodes look at their neighbours.
   virtual void prepare() {}
@@ -116,11 +106,6 @@ template <class Ch> class NFANodeT {
   int id = -1;  // index in the pattern's node set
 
  protected:
-  // False when the node was already in the set.
-  bool enter(CompiledPattern<Ch>& pattern);
-  static void collect(NFANodeT* n, CompiledPattern<Ch>& pattern) {
-    if (n) n->collectNodes(pattern);
-  }
   // For the nodes that test nothing themselves.
   EntryTest<Ch> entryOfNext(int hops) const {
     if (!next || hops >= patternlimits::kEntryTestHops) return EntryTest<Ch>();

@@ -15,11 +15,6 @@ template <class Ch> class NFAQuantifierNodeT : public NFANodeT<Ch> {
  public:
   NFAQuantifierNodeT(NodeKind k, int mn, int mx, NFANodeT<Ch>* in)
       : NFANodeT<Ch>(k), min(mn < 0 ? 0 : mn), max(mx), inner(in) {}
-  void collectNodes(CompiledPattern<Ch>& pattern) override {
-    if (!this->enter(pattern)) return;
-    this->collect(inner, pattern);
-    this->collect(this->next, pattern);
-  }
   void prepare() override {
     follow = this->entryOfNext(0);
     loops = oneCharAtom(&single);
