@@ -170,48 +170,45 @@ __attribute__((destructor)) static void Report(void) {
 
 // ---------------------------------------------------------------- files
 
-static int OpenVia(const char* real_name, int hook, int dirfd, const char* path, int flags, va_list ap) {
-  mode_t mode = 0;
-  if (flags & (O_CREAT | __O_TMPFILE)) mode = (mode_t)va_arg(ap, int);
-  if (Fails(hook)) return -1;
-  if (hook == kOpen) {
-    int (*f)(const char*, int, ...) = (int (*)(const char*, int, ...))Real(real_name);
-    return f(path, flags, mode);
-  }
-  int (*f)(int, const char*, int, ...) = (int (*)(int, const char*, int, ...))Real(real_name);
-  return f(dirfd, path, flags, mode);
+// The mode argument, passed only when the flags create a file.
+static mode_t ModeArgument(int flags, va_list ap) {
+  return (flags & (O_CREAT | __O_TMPFILE)) ? (mode_t)va_arg(ap, int) : 0;
 }
 
 int open(const char* path, int flags, ...) {
+  REAL(open);
   va_list ap;
   va_start(ap, flags);
-  int r = OpenVia("open", kOpen, 0, path, flags, ap);
+  const mode_t mode = ModeArgument(flags, ap);
   va_end(ap);
-  return r;
+  return Fails(kOpen) ? -1 : real_open(path, flags, mode);
 }
 
 int open64(const char* path, int flags, ...) {
+  REAL(open64);
   va_list ap;
   va_start(ap, flags);
-  int r = OpenVia("open64", kOpen, 0, path, flags, ap);
+  const mode_t mode = ModeArgument(flags, ap);
   va_end(ap);
-  return r;
+  return Fails(kOpen) ? -1 : real_open64(path, flags, mode);
 }
 
 int openat(int dirfd, const char* path, int flags, ...) {
+  REAL(openat);
   va_list ap;
   va_start(ap, flags);
-  int r = OpenVia("openat", kOpenat, dirfd, path, flags, ap);
+  const mode_t mode = ModeArgument(flags, ap);
   va_end(ap);
-  return r;
+  return Fails(kOpenat) ? -1 : real_openat(dirfd, path, flags, mode);
 }
 
 int openat64(int dirfd, const char* path, int flags, ...) {
+  REAL(openat64);
   va_list ap;
   va_start(ap, flags);
-  int r = OpenVia("openat64", kOpenat, dirfd, path, flags, ap);
+  const mode_t mode = ModeArgument(flags, ap);
   va_end(ap);
-  return r;
+  return Fails(kOpenat) ? -1 : real_openat64(dirfd, path, flags, mode);
 }
 
 FILE* fopen(const char* path, const char* mode) {

@@ -1,9 +1,7 @@
 // The fake flash tools' contract: their query lines are what the components'
 // patterns read, update mode records, writes and stores as scenarios say.
 // Run outside the sandbox with the host state given by FWSIM_STATE.
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>

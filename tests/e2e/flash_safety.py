@@ -39,10 +39,6 @@ FLASH_MS = 2500
 # ---------------------------------------------------------------- inside
 
 
-def now_ns():
-    return time.time_ns()
-
-
 def runs_record(tool):
     try:
         with open(os.path.join(RECORDS, tool + "-runs.txt")) as f:
@@ -414,7 +410,7 @@ def finished_runs(tool_runs):
     return [(starts[p], ends[p][0], ends[p][1], p) for p in starts if p in ends]
 
 
-def check_flashed(result, vendor):
+def check_flashed(result):
     runs = finished_runs(result["tool_runs"])
     check(len(runs) == 1 and runs[0][2] == 0, "the tool did not finish its update: %s" % result["tool_runs"])
     check(result["after"] is not None and 'value="upgrade"' not in result["after"],
@@ -425,7 +421,7 @@ def case_signal(build, vendor, sig, target):
     r = sandbox(build, "signal:%s:%s:%s" % (vendor, sig, target), slow(vendor))
     run = r["run"]
     check(run["status"] == 1, "exit %s, expected 1\n%s" % (run["status"], run["stdout"]))
-    check_flashed(r, vendor)
+    check_flashed(r)
     notice = "NOTICE : Signal %s received during the flash; waiting for the flash engine to finish." % sig
     log = r["final_log"]
     check(log.count(notice) == 1, "the notice is not in the log exactly once:\n" + log)
